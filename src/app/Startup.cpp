@@ -1,0 +1,21 @@
+#include "app/Startup.h"
+#include "journal/Unit1.h"
+
+void CreateRemainingWindows()
+{
+    // Windows join here in the start-up order as they are built:
+    // TForm2, TForm3, TForm4, TForm5, TForm7, TForm8, TForm9, TForm10,
+    // TForm11, TForm18, TForm19, TForm21, TForm15, TForm16, TForm17,
+    // TForm20, TForm22, TForm24, TForm25, TForm26, TForm27.
+}
+
+bool CreateWindows(const QStringList &args, int buildDate, int buildTime)
+{
+    auto *f1 = new TForm1();
+    f1->BuildDate = buildDate;
+    f1->BuildTime = buildTime;
+    if (!f1->FormCreate(args))
+        return false;
+    CreateRemainingWindows();
+    return true;
+}

@@ -1,0 +1,275 @@
+#include "data/Connection.h"
+#include "data/DbError.h"
+
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlResult>
+#include <QSet>
+
+#include <sql.h>
+#include <sqlext.h>
+
+namespace {
+
+// SQLSTATE of the last diagnostic record on the statement handle of q; the
+// error code Qt reports through ODBC is "1" for every server error.
+QString sqlStateOf(const QSqlQuery &q)
+{
+    const QSqlResult *r = q.result();
+    if (!r)
+        return {};
+    const QVariant h = r->handle();
+    if (!h.isValid() || !h.data())
+        return {};
+    SQLHANDLE stmt = *static_cast<const SQLHANDLE *>(h.constData());
+    if (!stmt)
+        return {};
+    SQLCHAR state[6] = {0};
+    SQLINTEGER native = 0;
+    SQLCHAR msg[16];
+    SQLSMALLINT len = 0;
+    if (SQL_SUCCEEDED(SQLGetDiagRecA(SQL_HANDLE_STMT, stmt, 1, state, &native, msg, sizeof msg, &len)))
+        return QString::fromLatin1(reinterpret_cast<const char *>(state), 5);
+    return {};
+}
+
+QString errorText(const QSqlError &e)
+{
+    QString t = e.databaseText().trimmed();
+    if (t.isEmpty())
+        t = e.driverText().trimmed();
+    if (t.isEmpty())
+        t = e.text().trimmed();
+    return t;
+}
+
+// Placeholder names as the statement spells them, outside quoted text and
+// ignoring ::casts.
+QStringList placeholders(const QString &sql)
+{
+    QStringList names;
+    QSet<QString> seen;
+    const int n = sql.size();
+    QChar quote;
+    for (int i = 0; i < n; ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        if (c == u'\'' || c == u'"') {
+            quote = c;
+            continue;
+        }
+        if (c != u':')
+            continue;
+        if (i + 1 < n && sql[i + 1] == u':') { // a cast
+            ++i;
+            continue;
+        }
+        if (i > 0 && (sql[i - 1].isLetterOrNumber() || sql[i - 1] == u'_'))
+            continue;
+        int j = i + 1;
+        while (j < n && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
+            ++j;
+        if (j > i + 1) {
+            const QString name = sql.mid(i + 1, j - i - 1);
+            if (!seen.contains(name.toLower())) {
+                seen.insert(name.toLower());
+                names << name;
+            }
+            i = j - 1;
+        }
+    }
+    return names;
+}
+
+} // namespace
+
+Connection::Connection(const QString &name) : m_name(name)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
+    db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+}
+
+Connection::~Connection()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+QSqlDatabase Connection::database() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
+void Connection::open()
+{
+    QSqlDatabase db = database();
+    if (db.isOpen())
+        db.close();
+    db.setDatabaseName(m_connectionString);
+    db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    m_inTransaction = false;
+    if (!db.open())
+        throw DbError(errorText(db.lastError()), QStringLiteral("08001"));
+    applySessionSettings();
+}
+
+void Connection::applySessionSettings()
+{
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral("SET DateStyle = 'ISO, DMY'")))
+        throw DbError(errorText(q.lastError()), sqlStateOf(q));
+}
+
+void Connection::close()
+{
+    QSqlDatabase db = database();
+    if (db.isOpen())
+        db.close();
+    m_inTransaction = false;
+}
+
+bool Connection::isOpen() const
+{
+    return database().isOpen();
+}
+
+QSqlQuery Connection::run(const QString &sql, const SqlParams &params, bool forwardOnly)
+{
+    for (int attempt = 0;; ++attempt) {
+        QSqlDatabase db = database();
+        if (!db.isOpen())
+            throw DbError(QStringLiteral("Нет подключения к базе данных."), QStringLiteral("08003"));
+        QSqlQuery q(db);
+        q.setForwardOnly(forwardOnly);
+        q.setNumericalPrecisionPolicy(QSql::HighPrecision);
+        bool ok;
+        if (params.isEmpty()) {
+            ok = q.exec(sql);
+        } else {
+            ok = q.prepare(sql);
+            if (ok) {
+                for (const QString &name : placeholders(sql)) {
+                    bool found = false;
+                    for (const auto &p : params) {
+                        if (p.first.compare(name, Qt::CaseInsensitive) == 0) {
+                            q.bindValue(QLatin1Char(':') + name, p.second);
+                            found = true;
+                            break;
+                        }
+                    }
+                    if (!found)
+                        q.bindValue(QLatin1Char(':') + name, QVariant());
+                }
+                ok = q.exec();
+            }
+        }
+        if (ok)
+            return q;
+        const QString state = sqlStateOf(q);
+        const QString text = errorText(q.lastError());
+        if (DbError::isConnectionLost(state) && !m_inTransaction && attempt == 0) {
+            // The server went away (restart, network): reconnect once and
+            // repeat a statement that ran on its own.
+            try {
+                open();
+                continue;
+            } catch (const DbError &) {
+            }
+        }
+        if (m_inTransaction) {
+            // psqlODBC would undo only this statement and let a later commit
+            // save the others: undo the whole transaction at once.
+            rollback();
+        }
+        throw DbError(text, state);
+    }
+}
+
+int Connection::exec(const QString &sql, const SqlParams &params)
+{
+    QSqlQuery q = run(sql, params, true);
+    return q.numRowsAffected();
+}
+
+QSqlQuery Connection::select(const QString &sql, const SqlParams &params)
+{
+    return run(sql, params, true);
+}
+
+QVariant Connection::scalar(const QString &sql, const SqlParams &params)
+{
+    QSqlQuery q = run(sql, params, true);
+    if (q.next())
+        return q.value(0);
+    return {};
+}
+
+void Connection::begin()
+{
+    if (m_inTransaction)
+        return;
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        throw DbError(errorText(db.lastError()));
+    m_inTransaction = true;
+}
+
+void Connection::commit()
+{
+    if (!m_inTransaction)
+        throw DbError(QStringLiteral("Транзакция уже завершена."));
+    QSqlDatabase db = database();
+    m_inTransaction = false;
+    if (!db.commit()) {
+        const QString text = errorText(db.lastError());
+        db.rollback();
+        throw DbError(text);
+    }
+}
+
+void Connection::rollback()
+{
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    database().rollback();
+}
+
+void Connection::advisoryLock(const QString &key)
+{
+    exec(QStringLiteral("select pg_advisory_xact_lock(hashtext(:lock_key))"),
+         {{QStringLiteral("lock_key"), key}});
+}
+
+Transaction::Transaction(Connection &c) : m_c(c)
+{
+    if (!c.inTransaction()) {
+        c.begin();
+        m_owner = true;
+    }
+}
+
+Transaction::~Transaction()
+{
+    if (m_owner && !m_done)
+        m_c.rollback();
+}
+
+void Transaction::commit()
+{
+    if (!m_owner || m_done)
+        return;
+    m_done = true;
+    if (!m_c.inTransaction())
+        throw DbError(QStringLiteral("Изменения не сохранены: транзакция была отменена."));
+    m_c.commit();
+}

@@ -1,0 +1,69 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QList>
+#include <QPair>
+
+// Named parameter values for a statement: name (without the colon) -> value.
+using SqlParams = QList<QPair<QString, QVariant>>;
+
+// The program's one database connection (QODBC over psqlODBC). Every
+// statement goes through exec()/select(), which bind values as parameters,
+// classify failures by SQLSTATE and throw DbError.
+class Connection {
+public:
+    explicit Connection(const QString &name = QStringLiteral("ADO_DB"));
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    void setConnectionString(const QString &s) { m_connectionString = s; }
+    const QString &connectionString() const { return m_connectionString; }
+    // Opens the connection and applies the session settings. Throws DbError.
+    void open();
+    void close();
+    bool isOpen() const;
+
+    // Runs a statement for its effect; returns the number of affected rows.
+    int exec(const QString &sql, const SqlParams &params = {});
+    // Runs a query and hands back its prepared, executed QSqlQuery positioned
+    // before the first row.
+    QSqlQuery select(const QString &sql, const SqlParams &params = {});
+    // First column of the first row, or an invalid QVariant when no row.
+    QVariant scalar(const QString &sql, const SqlParams &params = {});
+
+    bool inTransaction() const { return m_inTransaction; }
+    void begin();
+    void commit();
+    void rollback();
+    // Serialises check-then-write on `key` until the current transaction ends.
+    void advisoryLock(const QString &key);
+
+    QSqlDatabase database() const;
+
+private:
+    QSqlQuery run(const QString &sql, const SqlParams &params, bool forwardOnly);
+    void applySessionSettings();
+    QString m_name;
+    QString m_connectionString;
+    bool m_inTransaction = false;
+};
+
+// One user action's writes: commits on commit(), rolls back otherwise (also
+// when an exception leaves the scope). Does not nest: inside an already open
+// transaction it does nothing.
+class Transaction {
+public:
+    explicit Transaction(Connection &c);
+    ~Transaction();
+    void commit();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+private:
+    Connection &m_c;
+    bool m_owner = false;
+    bool m_done = false;
+};

@@ -1,0 +1,222 @@
+#include "ui/DBGrid.h"
+#include "data/Dataset.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMouseEvent>
+
+DatasetModel::DatasetModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void DatasetModel::setDataset(Dataset *ds)
+{
+    beginResetModel();
+    if (m_ds)
+        disconnect(m_ds, nullptr, this, nullptr);
+    m_ds = ds;
+    if (m_ds) {
+        connect(m_ds, &Dataset::aboutToChange, this, [this] { beginResetModel(); });
+        connect(m_ds, &Dataset::changed, this, [this] { endResetModel(); });
+    }
+    endResetModel();
+}
+
+void DatasetModel::setColumns(const QList<GridColumn> &cols)
+{
+    beginResetModel();
+    m_cols = cols;
+    endResetModel();
+}
+
+int DatasetModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() || !m_ds || !m_ds->isOpen())
+        return 0;
+    return m_ds->recordCount();
+}
+
+int DatasetModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_cols.size());
+}
+
+QString DatasetModel::displayText(const QVariant &v)
+{
+    if (v.isNull() || !v.isValid())
+        return {};
+    switch (v.metaType().id()) {
+    case QMetaType::QDate:
+        return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    case QMetaType::QDateTime: {
+        const QDateTime dt = v.toDateTime();
+        if (dt.time() == QTime(0, 0))
+            return dt.date().toString(QStringLiteral("dd.MM.yyyy"));
+        return dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QLocale().toString(v.toDouble(), 'g', 15);
+    default:
+        break;
+    }
+    return Dataset::textOf(v);
+}
+
+QVariant DatasetModel::data(const QModelIndex &index, int role) const
+{
+    if (!m_ds || !index.isValid() || index.column() >= m_cols.size())
+        return {};
+    const GridColumn &c = m_cols[index.column()];
+    switch (role) {
+    case Qt::DisplayRole: {
+        const int col = m_ds->fieldIndex(c.field);
+        const QVariant v = m_ds->valueAt(index.row(), col);
+        if (c.format)
+            return c.format(v);
+        if (m_ds->isNumericField(col) && v.metaType().id() == QMetaType::QString && !v.isNull()) {
+            // exact decimal text: show it with the locale's separator
+            QString s = Dataset::textOf(v);
+            if (s.contains(u'.')) {
+                while (s.endsWith(u'0'))
+                    s.chop(1);
+                if (s.endsWith(u'.'))
+                    s.chop(1);
+            }
+            return s.replace(u'.', QLocale().decimalPoint());
+        }
+        return displayText(v);
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(c.align);
+    case Qt::ForegroundRole:
+    case Qt::BackgroundRole:
+    case Qt::FontRole: {
+        if (!cellLook)
+            return {};
+        const CellLook look = cellLook(index.row(), c);
+        if (role == Qt::ForegroundRole && look.foreground)
+            return *look.foreground;
+        if (role == Qt::BackgroundRole && look.background)
+            return *look.background;
+        if (role == Qt::FontRole && look.bold) {
+            QFont f;
+            f.setBold(*look.bold);
+            return f;
+        }
+        return {};
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant DatasetModel::headerData(int section, Qt::Orientation o, int role) const
+{
+    if (o != Qt::Horizontal || section < 0 || section >= m_cols.size())
+        return QAbstractTableModel::headerData(section, o, role);
+    const GridColumn &c = m_cols[section];
+    switch (role) {
+    case Qt::DisplayRole:
+        return c.title;
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(c.titleAlign);
+    case Qt::FontRole: {
+        QFont f;
+        f.setBold(c.boldTitle);
+        return f;
+    }
+    default:
+        return {};
+    }
+}
+
+DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new DatasetModel(this))
+{
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAlternatingRowColors(false);
+    verticalHeader()->setDefaultSectionSize(20);
+    verticalHeader()->setVisible(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &cur) {
+                if (m_syncing || !dataset() || !cur.isValid())
+                    return;
+                m_syncing = true;
+                dataset()->setRecNo(cur.row() + 1);
+                m_syncing = false;
+            });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        applyColumns();
+        if (dataset())
+            syncFromDataset(dataset()->recNo());
+    });
+}
+
+void DBGrid::setDataset(Dataset *ds)
+{
+    if (dataset())
+        disconnect(dataset(), &Dataset::currentChanged, this, nullptr);
+    m_model->setDataset(ds);
+    if (ds) {
+        connect(ds, &Dataset::currentChanged, this, [this](int recNo) { syncFromDataset(recNo); });
+        syncFromDataset(ds->recNo());
+    }
+}
+
+void DBGrid::setColumns(const QList<GridColumn> &cols)
+{
+    m_model->setColumns(cols);
+    applyColumns();
+}
+
+void DBGrid::applyColumns()
+{
+    const auto &cols = m_model->columns();
+    for (int i = 0; i < cols.size(); ++i) {
+        setColumnHidden(i, !cols[i].visible);
+        setColumnWidth(i, cols[i].width > 0 ? cols[i].width : horizontalHeader()->defaultSectionSize());
+    }
+}
+
+void DBGrid::syncFromDataset(int recNo)
+{
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    if (recNo <= 0) {
+        selectionModel()->clearCurrentIndex();
+        clearSelection();
+    } else {
+        const QModelIndex idx = m_model->index(recNo - 1, qMax(0, currentIndex().column()));
+        if (idx.isValid()) {
+            selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            scrollTo(idx);
+        }
+    }
+    m_syncing = false;
+}
+
+QString DBGrid::cellText(int row, int column) const
+{
+    return m_model->data(m_model->index(row, column), Qt::DisplayRole).toString();
+}
+
+int DBGrid::columnOf(const QString &field) const
+{
+    const auto &cols = m_model->columns();
+    for (int i = 0; i < cols.size(); ++i)
+        if (cols[i].field.compare(field, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+void DBGrid::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    QTableView::mouseDoubleClickEvent(e);
+    emit DblClick();
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include <QDialog>
+
+// Base of every window: a dialog shown modally on demand and hidden when
+// closed. FormActivate runs each time the window becomes the program's active
+// window, except when only a message box over it has closed.
+class Form : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form(QWidget *parent = nullptr);
+    virtual void FormActivate() {}
+
+    // Fixed client size, centred on the screen.
+    void setFixedClientSize(int w, int h);
+
+protected:
+    bool event(QEvent *e) override;
+};
+
+// Gives a control its component name and the accessible name people and UI
+// automation find it by.
+template <typename W>
+W *named(W *w, const QString &objectName, const QString &accessibleName = {})
+{
+    w->setObjectName(objectName);
+    if (!accessibleName.isEmpty())
+        w->setAccessibleName(accessibleName);
+    return w;
+}

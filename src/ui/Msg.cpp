@@ -1,0 +1,103 @@
+#include "ui/Msg.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QQueue>
+
+namespace Msg {
+namespace {
+bool g_recording = false;
+QList<Shown> g_shown;
+QQueue<bool> g_answers;
+bool g_boxClosed = false;
+
+QMessageBox::StandardButton show(Icon icon, const QString &text, const QString &caption)
+{
+    QMessageBox::Icon qi = QMessageBox::Critical;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    switch (icon) {
+    case Icon::Error: qi = QMessageBox::Critical; break;
+    case Icon::Information: qi = QMessageBox::Information; break;
+    case Icon::Warning: qi = QMessageBox::Warning; break;
+    case Icon::Question:
+        qi = QMessageBox::Question;
+        buttons = QMessageBox::Yes | QMessageBox::No;
+        break;
+    }
+    QMessageBox box(qi, caption, text, buttons, QApplication::activeWindow());
+    if (icon == Icon::Question)
+        box.setDefaultButton(QMessageBox::Yes);
+    const auto r = QMessageBox::StandardButton(box.exec());
+    g_boxClosed = true;
+    return r;
+}
+} // namespace
+
+void error(const QString &text, const QString &caption)
+{
+    if (g_recording) {
+        g_shown.append({Icon::Error, caption, text});
+        return;
+    }
+    show(Icon::Error, text, caption);
+}
+
+void information(const QString &text, const QString &caption)
+{
+    if (g_recording) {
+        g_shown.append({Icon::Information, caption, text});
+        return;
+    }
+    show(Icon::Information, text, caption);
+}
+
+void warning(const QString &text, const QString &caption)
+{
+    if (g_recording) {
+        g_shown.append({Icon::Warning, caption, text});
+        return;
+    }
+    show(Icon::Warning, text, caption);
+}
+
+bool question(const QString &text, const QString &caption)
+{
+    if (g_recording) {
+        g_shown.append({Icon::Question, caption, text});
+        return g_answers.isEmpty() ? false : g_answers.dequeue();
+    }
+    return show(Icon::Question, text, caption) == QMessageBox::Yes;
+}
+
+bool consumeBoxClosed()
+{
+    const bool r = g_boxClosed;
+    g_boxClosed = false;
+    return r;
+}
+
+void setRecording(bool on) { g_recording = on; }
+bool recording() { return g_recording; }
+QList<Shown> &shown() { return g_shown; }
+void clearShown()
+{
+    g_shown.clear();
+    g_answers.clear();
+}
+void answer(bool yes) { g_answers.enqueue(yes); }
+
+} // namespace Msg
+
+namespace Modal {
+namespace {
+Handler g_handler;
+}
+int exec(QDialog *dlg)
+{
+    if (g_handler)
+        return g_handler(dlg);
+    return dlg->exec();
+}
+void setHandler(Handler h) { g_handler = std::move(h); }
+} // namespace Modal

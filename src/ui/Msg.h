@@ -1,0 +1,48 @@
+#pragma once
+#include <QList>
+#include <QString>
+#include <functional>
+
+class QDialog;
+
+// Every message box of the program goes through here. Tests switch on
+// recording: nothing is shown, each message is logged, and questions take
+// their answers from a queue.
+namespace Msg {
+
+enum class Icon { Error, Information, Warning, Question };
+
+struct Shown {
+    Icon icon;
+    QString caption;
+    QString text;
+};
+
+void error(const QString &text, const QString &caption = QStringLiteral("Ошибка"));
+void information(const QString &text, const QString &caption);
+void warning(const QString &text, const QString &caption);
+// Yes/No question with a question icon; true for Yes.
+bool question(const QString &text, const QString &caption);
+
+// True while a message box is open, and for the activation that follows its
+// closing (windows do not treat a message box's closing as their activation).
+bool consumeBoxClosed();
+
+// --- test support
+void setRecording(bool on);
+bool recording();
+QList<Shown> &shown();
+void clearShown();
+// Answers for the next questions, first in first out; an unanswered question
+// reads as No.
+void answer(bool yes);
+
+} // namespace Msg
+
+// Modal showing of the program's windows. Tests install a handler that acts
+// on the window instead of running its modal loop.
+namespace Modal {
+int exec(QDialog *dlg);
+using Handler = std::function<int(QDialog *)>;
+void setHandler(Handler h);
+} // namespace Modal
