@@ -75,6 +75,8 @@ bool TForm1::FormCreate(const QStringList &args)
         DataModule6->ADO_DB.open();
         new TForm23();
         Form23->show();
+        Form23->raise();
+        Form23->activateWindow();
     } catch (const std::exception &) {
         Msg::error(QStringLiteral("Подключение к БД отсутсвует!!!"), QStringLiteral("Ошибка!"));
         EndProgram();

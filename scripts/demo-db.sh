@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Prepares the demo database mill_erp on 127.0.0.1:5432, the program's fixed
+# port. When a PostgreSQL server already answers there, the role sys and the
+# database mill_erp are created in it (nothing else is touched); otherwise a
+# private cluster is started in ./demo-cluster. Running it again reuses the
+# existing mill_erp: the schema is brought up to date and the demo data is
+# loaded only into a database that has none. Nothing is ever dropped.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+bin=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n1)
+as_pg() { if [ "$(id -u)" = 0 ]; then runuser -u postgres -- "$@"; else sudo -u postgres "$@"; fi; }
+
+answers() { "$bin/pg_isready" -q -h 127.0.0.1 -p 5432 -t 3; }
+
+psql_super=()
+if answers; then
+  echo "A PostgreSQL server answers on 127.0.0.1:5432: using it."
+  if [ -f "$root/demo-cluster/data/postmaster.pid" ] && as_pg "$bin/pg_ctl" -D "$root/demo-cluster/data" status >/dev/null 2>&1; then
+    psql_super=(as_pg "$bin/psql" -h "$root/demo-cluster" -p 5432 -U postgres)
+  else
+    # The machine's own server: its superuser through the local socket.
+    sock=$(ls -d /var/run/postgresql 2>/dev/null || echo /tmp)
+    psql_super=(as_pg "$bin/psql" -h "$sock" -p 5432 -U postgres)
+  fi
+else
+  echo "No server on 127.0.0.1:5432: starting a private cluster in $root/demo-cluster."
+  mkdir -p "$root/demo-cluster"
+  [ "$(id -u)" = 0 ] && chown postgres: "$root/demo-cluster"
+  if [ ! -f "$root/demo-cluster/data/PG_VERSION" ]; then
+    as_pg "$bin/initdb" -D "$root/demo-cluster/data" -U postgres --auth-local=trust --auth-host=scram-sha-256 \
+      -E UTF8 --locale=C.UTF-8 >"$root/demo-cluster/initdb.log"
+  fi
+  as_pg "$bin/pg_ctl" -D "$root/demo-cluster/data" -l "$root/demo-cluster/server.log" -w -t 60 start -o \
+    "-c listen_addresses=127.0.0.1 -c port=5432 -c unix_socket_directories='$root/demo-cluster'" >/dev/null
+  psql_super=(as_pg "$bin/psql" -h "$root/demo-cluster" -p 5432 -U postgres)
+fi
+
+sq() { "${psql_super[@]}" -v ON_ERROR_STOP=1 -q "$@"; }
+sq -d postgres -c "do \$\$ begin if not exists (select 1 from pg_roles where rolname='sys') then create role sys login password 'wompvlk'; end if; end \$\$;"
+if [ "$(sq -d postgres -tAc "select 1 from pg_database where datname='mill_erp'")" != 1 ]; then
+  sq -d postgres -c "create database mill_erp owner sys"
+  echo "Created database mill_erp."
+else
+  echo "Database mill_erp exists: keeping its data."
+fi
+sq -d mill_erp -f db/schema.sql >/dev/null
+if [ -f db/demo.sql ]; then
+  sq -d mill_erp -f db/demo.sql >/dev/null
+fi
+echo "Demo database ready: mill_erp on 127.0.0.1:5432."
