@@ -2,6 +2,8 @@
 #include "journal/Unit1.h"
 #include "reference/Unit2.h"
 #include "reference/Unit5.h"
+#include "reference/Unit8.h"
+#include "reference/Unit9.h"
 
 void CreateRemainingWindows()
 {
@@ -11,6 +13,8 @@ void CreateRemainingWindows()
     // TForm20, TForm22, TForm24, TForm25, TForm26, TForm27.
     new TForm2();
     new TForm5();
+    new TForm8();
+    new TForm9();
 }
 
 bool CreateWindows(const QStringList &args, int buildDate, int buildTime)
