@@ -1,7 +1,9 @@
 #include "app/Startup.h"
 #include "journal/Unit1.h"
 #include "reference/Unit2.h"
+#include "reference/Unit3.h"
 #include "reference/Unit5.h"
+#include "reference/Unit7.h"
 #include "reference/Unit8.h"
 #include "reference/Unit9.h"
 
@@ -12,7 +14,9 @@ void CreateRemainingWindows()
     // TForm11, TForm18, TForm19, TForm21, TForm15, TForm16, TForm17,
     // TForm20, TForm22, TForm24, TForm25, TForm26, TForm27.
     new TForm2();
+    new TForm3();
     new TForm5();
+    new TForm7();
     new TForm8();
     new TForm9();
 }
