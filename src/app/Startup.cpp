@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 #include "journal/Unit1.h"
 #include "reference/Unit2.h"
+#include "reference/Unit26.h"
 #include "reference/Unit3.h"
 #include "reference/Unit5.h"
 #include "reference/Unit7.h"
@@ -19,6 +20,7 @@ void CreateRemainingWindows()
     new TForm7();
     new TForm8();
     new TForm9();
+    new TForm26();
 }
 
 bool CreateWindows(const QStringList &args, int buildDate, int buildTime)
