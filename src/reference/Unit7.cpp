@@ -166,21 +166,27 @@ void TForm7::Button1Click()
     TDataModule6 &dm = *DataModule6;
     Connection &db = dm.ADO_DB;
     const bool change = Tag == 2;
+    QString check = QStringLiteral("select count(*) as cnt from accounts_dep.izdel where upper(marka)=upper(:marka)");
+    SqlParams params{{QStringLiteral("marka"), marka}};
+    if (change) {
+        check += QStringLiteral(" and id<>:id::numeric");
+        params.append({QStringLiteral("id"), ProductId});
+    }
+    const QString message = QStringLiteral("Такая марка изделия уже заведена!");
+    if (dm.CheckDuplicate(check, message, params))
+        return;
+    params.append({QStringLiteral("massa"), number});
+    params.append({QStringLiteral("item"), group});
     {
-        // The check and the write under one lock, so two clients cannot both
-        // add the same mark.
+        // Count again and write under one lock on the mark, so two clients
+        // cannot both add it; no message is shown while the lock is held.
         Transaction t(db);
         db.advisoryLock(QStringLiteral("izdel:") + marka.toUpper());
-        QString check = QStringLiteral("select count(*) as cnt from accounts_dep.izdel where upper(marka)=upper(:marka)");
-        SqlParams params{{QStringLiteral("marka"), marka}};
-        if (change) {
-            check += QStringLiteral(" and id<>:id::numeric");
-            params.append({QStringLiteral("id"), ProductId});
-        }
-        if (dm.CheckDuplicate(check, QStringLiteral("Такая марка изделия уже заведена!"), params))
+        if (db.scalar(check, params).toLongLong() > 0) {
+            t.commit();
+            dm.CheckDuplicate(check, message, params); // added meanwhile elsewhere
             return;
-        params.append({QStringLiteral("massa"), number});
-        params.append({QStringLiteral("item"), group});
+        }
         if (change) {
             const int n = dm.SQL_exec.execute(
                 QStringLiteral("UPDATE cmn_gds_and_srv.gds_and_srv SET s_caption=:marka, s_description='', id_msm_bs=6, "

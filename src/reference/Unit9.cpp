@@ -74,19 +74,25 @@ void TForm9::Button1Click()
     TDataModule6 &dm = *DataModule6;
     Connection &db = dm.ADO_DB;
     const bool change = Tag == 2;
+    QString check = QStringLiteral("select count(*) as cnt from accounts_dep.vid_oper where upper(vid)=upper(:vid)");
+    SqlParams params{{QStringLiteral("vid"), name}};
+    if (change) {
+        check += QStringLiteral(" and id<>:id::integer");
+        params.append({QStringLiteral("id"), KindId});
+    }
+    const QString message = QStringLiteral("Такая операция уже заведена!");
+    if (dm.CheckDuplicate(check, message, params))
+        return;
     {
-        // The check and the write under one lock, so two clients cannot both
-        // add the same name.
+        // Count again and write under one lock on the name, so two clients
+        // cannot both add it; no message is shown while the lock is held.
         Transaction t(db);
         db.advisoryLock(QStringLiteral("vid_oper:") + name.toUpper());
-        QString check = QStringLiteral("select count(*) as cnt from accounts_dep.vid_oper where upper(vid)=upper(:vid)");
-        SqlParams params{{QStringLiteral("vid"), name}};
-        if (change) {
-            check += QStringLiteral(" and id<>:id::integer");
-            params.append({QStringLiteral("id"), KindId});
-        }
-        if (dm.CheckDuplicate(check, QStringLiteral("Такая операция уже заведена!"), params))
+        if (db.scalar(check, params).toLongLong() > 0) {
+            t.commit();
+            dm.CheckDuplicate(check, message, params); // added meanwhile elsewhere
             return;
+        }
         if (change) {
             if (db.exec(QStringLiteral("update accounts_dep.vid_oper set vid=:vid where id=:id::integer"), params) == 0)
                 throw DbError(QStringLiteral("Вид операции не найден: возможно, его удалили с другого рабочего места."));
