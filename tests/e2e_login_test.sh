@@ -46,7 +46,11 @@ fi
 # --- inside the virtual display
 export QT_QPA_PLATFORM=xcb
 pid=""
-cleanup() { if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid" 2>/dev/null; fi; }
+cleanup() {
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+    { kill -9 "$pid"; wait "$pid"; } 2>/dev/null
+  fi
+}
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -111,11 +115,18 @@ done
 
 start_program
 login "quorbe1"
-wait_window '^Ошибка$' >/dev/null || fail "no error box after a wrong code"
+eid=$(wait_window '^Ошибка$') || fail "no error box after a wrong code"
 [ -z "$(xdotool search --onlyvisible --name '^Табель$' 2>/dev/null)" ] || fail "journal shown after a wrong code"
-cleanup
-pid=""
 echo "ok: a wrong code shows Ошибка"
+# The login window stays for another try.
+focus "$eid"
+xdotool key Return
+login "quorbel"
+jid=$(wait_window '^Табель$') || fail "no journal window after a wrong code and the right one"
+focus "$jid"
+xdotool key Escape
+wait_exit || fail "Esc in the journal did not end the program (second try)"
+echo "ok: the right code after a wrong one shows the journal"
 
 start_program
 wid=$(wait_window '^Авторизация') || fail "no login window"

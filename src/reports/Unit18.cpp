@@ -56,9 +56,15 @@ void TForm18::BuildLayout()
     Button6 = named(new QPushButton(QStringLiteral("Excel (0 из 0)"), this), QStringLiteral("Button6"));
     Button5 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button5"));
 
-    for (QWidget *w : std::initializer_list<QWidget *>{RadioGroup1, GroupBox1, Button4, Button2, Button1, Button3,
-                                                       Button6, Button5}) {
-        w->setFixedWidth(kWidth);
+    // One column of equal width: 180 pixels, or wider where the face in use
+    // needs it to show a caption whole.
+    const std::initializer_list<QWidget *> column{RadioGroup1, GroupBox1, Button4, Button2,
+                                                  Button1,     Button3,   Button6, Button5};
+    int width = kWidth;
+    for (QWidget *w : column)
+        width = qMax(width, w->sizeHint().width());
+    for (QWidget *w : column) {
+        w->setFixedWidth(width);
         lay->addWidget(w);
     }
     for (QPushButton *b : {Button4, Button2, Button1, Button3, Button6, Button5})

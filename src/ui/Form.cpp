@@ -17,13 +17,18 @@ public:
 protected:
     bool eventFilter(QObject *o, QEvent *e) override
     {
-        if (e->type() == QEvent::WindowActivate && o->isWidgetType()) {
-            auto *w = static_cast<QWidget *>(o);
-            const Qt::WindowType t = w->windowType();
-            if (w->isWindow() && t != Qt::Popup && t != Qt::ToolTip && t != Qt::SplashScreen) {
-                previous = current;
-                current = w;
-            }
+        if ((e->type() != QEvent::WindowActivate && e->type() != QEvent::Hide) || !o->isWidgetType())
+            return false;
+        auto *w = static_cast<QWidget *>(o);
+        const Qt::WindowType t = w->windowType();
+        if (!w->isWindow() || t == Qt::Popup || t == Qt::ToolTip || t == Qt::SplashScreen)
+            return false;
+        if (e->type() == QEvent::WindowActivate) {
+            previous = current;
+            current = w;
+        } else if (current == w) {
+            // A window shown again later is a new activation.
+            current = nullptr;
         }
         return false;
     }
