@@ -30,8 +30,8 @@ const QColor TForm1::kRed(255, 0, 0);
 
 namespace {
 
-// The journal's date picker: tells the window about every key it has handled,
-// so that Enter reloads once the typed date is committed.
+// The journal's date picker: tells the window about Enter after the picker
+// has committed the typed date, so that the reload sees that date.
 class JournalDateEdit : public QDateEdit {
 public:
     using QDateEdit::QDateEdit;
