@@ -7,6 +7,7 @@
 #include "reference/Unit7.h"
 #include "reference/Unit8.h"
 #include "reference/Unit9.h"
+#include "reports/Unit18.h"
 
 void CreateRemainingWindows()
 {
@@ -20,6 +21,7 @@ void CreateRemainingWindows()
     new TForm7();
     new TForm8();
     new TForm9();
+    new TForm18();
     new TForm26();
 }
 
