@@ -1,5 +1,8 @@
 #include "app/Startup.h"
 #include "journal/Unit1.h"
+#include "reference/Unit10.h"
+#include "reference/Unit22.h"
+#include "reference/Unit4.h"
 
 void CreateRemainingWindows()
 {
@@ -7,6 +10,9 @@ void CreateRemainingWindows()
     // TForm2, TForm3, TForm4, TForm5, TForm7, TForm8, TForm9, TForm10,
     // TForm11, TForm18, TForm19, TForm21, TForm15, TForm16, TForm17,
     // TForm20, TForm22, TForm24, TForm25, TForm26, TForm27.
+    new TForm4();
+    new TForm10();
+    new TForm22();
 }
 
 bool CreateWindows(const QStringList &args, int buildDate, int buildTime)
