@@ -22,6 +22,8 @@ private slots:
     void sheetsAndWriteFailures();
     void startFailures_data();
     void startFailures();
+    void defaultFolder_data();
+    void defaultFolder();
     void showSavesUnderAUniqueNameAndOpens();
     void showTellsWhereTheFileIsWhenNothingOpensIt();
     void showReportsAFailedSave();
@@ -262,6 +264,40 @@ void ExportTest::startFailures()
     QVERIFY(!x.show());
     QVERIFY(m_opened.isEmpty());
     QCOMPARE(Msg::shown().size(), messages.size());
+}
+
+// Whether the user has a documents folder -> where a workbook goes.
+void ExportTest::defaultFolder_data()
+{
+    QTest::addColumn<bool>("documents");
+    QTest::newRow("documents folder") << true;
+    QTest::newRow("none: temporary folder") << false;
+}
+
+void ExportTest::defaultFolder()
+{
+    QFETCH(bool, documents);
+    const QByteArray home = qgetenv("HOME"), tmp = qgetenv("TMPDIR"), config = qgetenv("XDG_CONFIG_HOME");
+    QDir(m_dir->path()).mkpath("home");
+    QDir(m_dir->path()).mkpath("tmp");
+    if (documents)
+        QDir(m_dir->path()).mkpath("home/Documents");
+    qputenv("HOME", QFile::encodeName(m_dir->filePath("home")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("home/.config")));
+    qputenv("TMPDIR", QFile::encodeName(m_dir->filePath("tmp")));
+    XlsExport::setFolder({});
+    XlsExport x;
+    const bool started = x.start("Табель");
+    const bool shown = x.show();
+    qputenv("HOME", home);
+    tmp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmp);
+    config.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", config);
+    QVERIFY(started);
+    QVERIFY(shown);
+    const QString expected = m_dir->filePath(documents ? "home/Documents" : "tmp");
+    QCOMPARE(QFileInfo(x.fileName()).absolutePath(), QFileInfo(expected).absoluteFilePath());
+    // No documents folder is made for the user.
+    QCOMPARE(QFileInfo::exists(m_dir->filePath("home/Documents")), documents);
 }
 
 void ExportTest::showSavesUnderAUniqueNameAndOpens()

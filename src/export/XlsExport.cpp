@@ -125,18 +125,21 @@ bool XlsExport::start(const QString &title)
     m_final.clear();
     m_temp.clear();
 
+    // The user's documents folder when there is one, else the temporary
+    // folder; a folder set for the program is made when missing.
     QStringList folders;
     if (!g_folder.isEmpty()) {
-        folders << g_folder;
+        if (QDir().mkpath(g_folder))
+            folders << g_folder;
     } else {
         const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (!docs.isEmpty())
+        if (!docs.isEmpty() && QFileInfo(docs).isDir())
             folders << docs;
         folders << QDir::tempPath();
     }
     bool haveFolder = false;
     for (const QString &dir : folders) {
-        if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir())
+        if (!QFileInfo(dir).isDir())
             continue;
         haveFolder = true;
         const QString final = uniqueName(dir, fileSafe(title));
