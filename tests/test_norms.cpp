@@ -31,6 +31,7 @@ private slots:
     void untouchedNewRowIsDropped();
     void deleteNeverRemovesTheLastNorm();
     void badNumberIsRefused();
+    void editOfANormDeletedElsewhere();
     void closeButtonStoresNothingPending();
     void operationWithoutNormsStartsWithANewRow();
 
@@ -303,6 +304,24 @@ void NormsTest::badNumberIsRefused()
     QCOMPARE(Msg::shown()[1].text, QString("'1,5' не является целым числом"));
     QCOMPARE(Msg::shown()[0].caption, QString("Ошибка"));
     QCOMPARE(TestDb::scalar("select price from accounts_dep.norm where o_id=302").toDouble(), 12.5);
+}
+
+void NormsTest::editOfANormDeletedElsewhere()
+{
+    showNorms(301, [] {
+        NormTable *t = Form22->norm;
+        Form22->DBGrid1->setCurrentIndex(t->index(0, NormTable::ColPrice));
+        QVERIFY(t->setData(t->index(0, NormTable::ColPrice), "1", Qt::EditRole));
+        TestDb::exec("delete from accounts_dep.norm where o_id=301 and norma=10");
+        Form22->DBGrid1->setCurrentIndex(t->index(1, NormTable::ColPrice));
+        QCOMPARE(t->rowCount(), 1);
+        QCOMPARE(Form22->DBGrid1->currentIndex().row(), 0);
+        Form22->Button1Click();
+    });
+    QCOMPARE(Msg::shown().size(), 1);
+    QCOMPARE(Msg::shown()[0].text, QString("Норматив не найден: возможно, его удалили с другого рабочего места."));
+    QCOMPARE(normCount(301), 1);
+    QCOMPARE(TestDb::scalar("select price from accounts_dep.norm where o_id=301").toDouble(), 15.0);
 }
 
 void NormsTest::closeButtonStoresNothingPending()

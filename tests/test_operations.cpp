@@ -1,4 +1,5 @@
 // The operations list and the operation dialog against the real database.
+#include "data/DbError.h"
 #include "data/Unit6.h"
 #include "export/XlsExport.h"
 #include "journal/Unit1.h"
@@ -35,6 +36,7 @@ private slots:
     void addNeedsBothPicks();
     void duplicateRefused_data();
     void duplicateRefused();
+    void changeOfAnOperationDeletedElsewhere();
     void deleteAsks_data();
     void deleteAsks();
     void doubleClick_data();
@@ -329,6 +331,21 @@ void OperationsTest::duplicateRefused()
         else
             QCOMPARE(TestDb::scalar("select count(*) from accounts_dep.oper").toInt(), 6 + 1);
     }
+}
+
+void OperationsTest::changeOfAnOperationDeletedElsewhere()
+{
+    QVERIFY(DataModule6->Oper.locate("id", 303));
+    Form10->Tag = 2;
+    Form10->IzdelId = 2004;
+    Form10->VidId = 12;
+    Form10->Edit1->setText("Шкаф");
+    Form10->Edit2->setText("Покраска");
+    TestDb::exec("delete from accounts_dep.oper where id=303");
+    const int before = TestDb::scalar("select count(*) from accounts_dep.oper").toInt();
+    QVERIFY_THROWS_EXCEPTION(DbError, Form10->Button1Click());
+    QVERIFY(!DataModule6->ADO_DB.inTransaction());
+    QCOMPARE(TestDb::scalar("select count(*) from accounts_dep.oper").toInt(), before);
 }
 
 void OperationsTest::deleteAsks_data()

@@ -1,4 +1,5 @@
 #include "reference/Unit10.h"
+#include "data/DbError.h"
 #include "data/Unit6.h"
 #include "ui/Msg.h"
 
@@ -145,9 +146,11 @@ void TForm10::Button1Click()
                                              "and naimen=:n::integer and i_id=:i::integer and id<>:id::integer"),
                               message, p))
             return;
-        dm.Oper_ed.execute(QStringLiteral("update accounts_dep.oper set vid=:v::integer, naimen=:n::integer,  "
-                                          "i_id=:i::integer where id=:id::integer"),
-                           p);
+        if (dm.Oper_ed.execute(QStringLiteral("update accounts_dep.oper set vid=:v::integer, naimen=:n::integer,  "
+                                              "i_id=:i::integer where id=:id::integer"),
+                               p)
+            == 0)
+            throw DbError(QStringLiteral("Операция не найдена: возможно, её удалили с другого рабочего места."));
     }
     t.commit();
     dm.Oper.close();

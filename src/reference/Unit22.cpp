@@ -111,6 +111,8 @@ void NormTable::requery()
 
 int NormTable::rowOfId(int id) const
 {
+    if (id < 0)
+        return -1;
     for (int i = 0; i < m_rows.size(); ++i)
         if (m_rows[i].id == id)
             return i;
@@ -155,9 +157,16 @@ int NormTable::store(int r, int operationId)
         row.id = id.toString().toInt();
     } else {
         p.append({QStringLiteral("id"), row.id});
-        db.exec(QStringLiteral("update accounts_dep.norm set norma=:n::integer, price=:p::double precision, "
-                               "prize=:z::integer where id=:id::integer"),
-                p);
+        const int n = db.exec(QStringLiteral("update accounts_dep.norm set norma=:n::integer, price=:p::double "
+                                             "precision, prize=:z::integer where id=:id::integer"),
+                              p);
+        if (n == 0) {
+            // Deleted meanwhile at another workplace: the change has nowhere to go.
+            row.dirty = false;
+            Msg::error(QStringLiteral("Норматив не найден: возможно, его удалили с другого рабочего места."),
+                       QStringLiteral("Ошибка"));
+            return -1;
+        }
     }
     row.dirty = false;
     emit headerDataChanged(Qt::Vertical, r, r);
@@ -458,6 +467,8 @@ void TForm22::DBGrid1ColExit(const QModelIndex &previous, QModelIndex &current)
             row = norm->rowOfId(toId);
         else
             row = norm->rowOfId(storedId);
+        if (row < 0)
+            row = qMin(prevRow, norm->rowCount() - 1);
         moveTo(row, column);
         current = DBGrid1->currentIndex();
     } else if (norm->isNew(prevRow) && current.isValid() && current.row() != prevRow) {

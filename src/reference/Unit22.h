@@ -40,7 +40,8 @@ public:
     int appendNew();
     void dropRow(int r);
     // Writes a row with pending changes: a new row is inserted with the given
-    // operation id, a stored one updated. Returns the row's id.
+    // operation id, a stored one updated. Returns the row's id, or -1 when
+    // the norm was deleted meanwhile (the user is told; the change is given up).
     int store(int r, int operationId);
     // Deletes the norm of row r unless it is its operation's last one; true
     // when it was deleted. Count and delete are one serialised step.
