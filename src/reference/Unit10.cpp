@@ -121,16 +121,26 @@ void TForm10::Button1Click()
         p.append({QStringLiteral("id"), int(dm.Oper.asInt(QStringLiteral("id")))});
     }
 
-    // The check and the write are one step: no other client can slip the
-    // same operation in between.
+    const QString message = QStringLiteral("Операция с такими параметрами уже заведена!");
+    const QString check = change
+        ? QStringLiteral("select count(*) as cnt from accounts_dep.OPER where vid=:v::integer and naimen=:n::integer "
+                         "and i_id=:i::integer and id<>:id::integer")
+        : QStringLiteral("select count(ID) as cnt from accounts_dep.OPER where vid=:v::integer and naimen=:n::integer "
+                         "and i_id=:i::integer");
+    if (dm.CheckDuplicate(check, message, p))
+        return;
+
+    // Count again and write under one lock on the operation's product, kind
+    // and product kind, so two clients cannot both add it; no message is
+    // shown while the lock is held.
     Transaction t(dm.ADO_DB);
     dm.ADO_DB.advisoryLock(QStringLiteral("accounts_dep.oper:%1:%2:%3").arg(VidId).arg(naimen).arg(IzdelId));
-    const QString message = QStringLiteral("Операция с такими параметрами уже заведена!");
+    if (dm.ADO_DB.scalar(check, p).toLongLong() > 0) {
+        t.commit();
+        dm.CheckDuplicate(check, message, p); // added meanwhile elsewhere
+        return;
+    }
     if (!change) {
-        if (dm.CheckDuplicate(QStringLiteral("select count(ID) as cnt from accounts_dep.OPER where vid=:v::integer "
-                                             "and naimen=:n::integer and i_id=:i::integer"),
-                              message, p))
-            return;
         dm.Oper_ins.execute(QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)values "
                                            "(:v::integer, :n::integer, :i::integer, 0)"),
                             p);
@@ -141,16 +151,11 @@ void TForm10::Button1Click()
                                       "o.i_id=:i::integer and not exists (select 1 from accounts_dep.norm m where "
                                       "m.o_id=o.id)"),
                        p);
-    } else {
-        if (dm.CheckDuplicate(QStringLiteral("select count(*) as cnt from accounts_dep.OPER where vid=:v::integer "
-                                             "and naimen=:n::integer and i_id=:i::integer and id<>:id::integer"),
-                              message, p))
-            return;
-        if (dm.Oper_ed.execute(QStringLiteral("update accounts_dep.oper set vid=:v::integer, naimen=:n::integer,  "
-                                              "i_id=:i::integer where id=:id::integer"),
-                               p)
-            == 0)
-            throw DbError(QStringLiteral("Операция не найдена: возможно, её удалили с другого рабочего места."));
+    } else if (dm.Oper_ed.execute(QStringLiteral("update accounts_dep.oper set vid=:v::integer, naimen=:n::integer,  "
+                                                 "i_id=:i::integer where id=:id::integer"),
+                                  p)
+               == 0) {
+        throw DbError(QStringLiteral("Операция не найдена: возможно, её удалили с другого рабочего места."));
     }
     t.commit();
     dm.Oper.close();
