@@ -1,5 +1,6 @@
 // The norms window: editing, adding and deleting an operation's norms, and
 // the operations list following them.
+#include "app/Startup.h"
 #include "data/Unit6.h"
 #include "journal/Unit1.h"
 #include "reference/Unit10.h"
@@ -47,9 +48,7 @@ void NormsTest::initTestCase()
     TestDb::fresh();
     auto *f1 = new TForm1();
     f1->Timer1->stop();
-    new TForm4();
-    new TForm10();
-    new TForm22();
+    CreateRemainingWindows();
 }
 
 // Operation 301 has norms at 20 (norma 10) and 15 (norma 20); operation 302

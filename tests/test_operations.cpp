@@ -1,9 +1,12 @@
 // The operations list and the operation dialog against the real database.
 #include "data/DbError.h"
+#include "app/Startup.h"
 #include "data/Unit6.h"
 #include "export/XlsExport.h"
 #include "journal/Unit1.h"
 #include "reference/Unit10.h"
+#include "reference/Unit3.h"
+#include "reference/Unit8.h"
 #include "reference/Unit22.h"
 #include "reference/Unit4.h"
 #include "support/TestDb.h"
@@ -32,6 +35,7 @@ private slots:
     void search();
     void searchBoxKeys();
     void addOperation();
+    void picksFillTheDialog();
     void addKeepsANormTheDatabaseGave();
     void addNeedsBothPicks();
     void duplicateRefused_data();
@@ -58,9 +62,7 @@ void OperationsTest::initTestCase()
     TestDb::fresh();
     auto *f1 = new TForm1();
     f1->Timer1->stop();
-    new TForm4();
-    new TForm10();
-    new TForm22();
+    CreateRemainingWindows();
 }
 
 // Products 2001 "СТ-12", 2002 "Стол", 2003 "Б120", 2004 "Шкаф"; kinds 11
@@ -214,6 +216,54 @@ void OperationsTest::addOperation()
     QVERIFY(o.locate("id", id));
     QCOMPARE(o.text("nmn"), QString("Заготовки"));
     QCOMPARE(o.asDouble("cena"), 0.0);
+}
+
+void OperationsTest::picksFillTheDialog()
+{
+    Form10->Edit1->clear();
+    Form10->Edit2->clear();
+    Form10->IzdelId = 0;
+    Form10->VidId = 0;
+    bool choose = true;
+    m_act = [&](QDialog *d) {
+        if (d == Form3) {
+            [&] {
+                QCOMPARE(Form3->Tag, 1);
+                QVERIFY(DataModule6->Izdel.isOpen());
+                QVERIFY(DataModule6->Izdel.locate("marka", "Шкаф"));
+            }();
+            if (choose)
+                Form3->Button2Click();
+        } else if (d == Form8) {
+            [&] {
+                QCOMPARE(Form8->Tag, 1);
+                QVERIFY(DataModule6->Vid_oper.locate("id", 12));
+            }();
+            if (choose)
+                Form8->Button2Click();
+        }
+        return 0;
+    };
+    Form10->Button3Click();
+    Form10->Button4Click();
+    QCOMPARE(Form10->Edit1->text(), QString("Шкаф"));
+    QCOMPARE(Form10->IzdelId, 2004);
+    QCOMPARE(Form10->Edit2->text(), QString("Покраска"));
+    QCOMPARE(Form10->VidId, 12);
+    QVERIFY(!DataModule6->Izdel.isOpen());
+    QVERIFY(!DataModule6->Vid_oper.isOpen());
+    // Closing a list without a choice leaves the boxes as they were.
+    choose = false;
+    Form10->Button3Click();
+    Form10->Button4Click();
+    QCOMPARE(Form10->Edit1->text(), QString("Шкаф"));
+    QCOMPARE(Form10->Edit2->text(), QString("Покраска"));
+    // The picked operation can be written.
+    Form10->Tag = 1;
+    Form10->ComboBox1->setCurrentIndex(0);
+    Form10->Button1Click();
+    QVERIFY(Msg::shown().isEmpty());
+    QCOMPARE(TestDb::scalar("select count(*) from accounts_dep.oper where i_id=2004 and vid=12 and naimen=0").toInt(), 1);
 }
 
 void OperationsTest::addKeepsANormTheDatabaseGave()

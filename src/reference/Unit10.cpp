@@ -1,6 +1,8 @@
 #include "reference/Unit10.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
+#include "reference/Unit3.h"
+#include "reference/Unit8.h"
 #include "ui/Msg.h"
 
 #include <QComboBox>
@@ -99,10 +101,22 @@ void TForm10::Button2Click()
 
 void TForm10::Button3Click()
 {
+    // The product list as a picker: a choice fills the product box and id.
+    Form3->SetHandover([](int id, const QString &marka) {
+        Form10->Edit1->setText(marka);
+        Form10->IzdelId = id;
+    });
+    Form3->OpenForSelection();
 }
 
 void TForm10::Button4Click()
 {
+    // The kinds list as a picker: a choice fills the kind box and id.
+    Form8->SetHandover([](int id, const QString &vid) {
+        Form10->Edit2->setText(vid);
+        Form10->VidId = id;
+    });
+    Form8->OpenForSelection();
 }
 
 void TForm10::Button1Click()

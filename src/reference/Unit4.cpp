@@ -156,6 +156,7 @@ std::optional<OperationChoice> TForm4::SelectOperation(int operationId)
     Modal::exec(this);
     Button2->setDefault(false);
     Edit1->hide();
+    Edit1->clear();
     oper.clearFilter();
     return m_choice;
 }
