@@ -7,7 +7,7 @@
 -- Load with psql after db/schema.sql:
 --   psql -v ON_ERROR_STOP=1 -d mill_erp -f db/demo.sql
 -- Runs as the database owner or as the program's role sys (no superuser
--- rights needed). Loads only into a database without workers: on a second run,
+-- rights needed), in one transaction of its own (do not add psql -1). Loads only into a database without workers: on a second run,
 -- or on a database that already holds real data, it changes nothing.
 --
 -- Dates are taken relative to current_date, and every "random" choice is a
@@ -363,7 +363,9 @@ present as (
          case when b.off then 1 else b.shift end as sm,
          case when b.off then 'piece'
               when b.r_kind < 0.04 then 'maint'
-              when b.r_kind < 0.06 then 'avg'
+              -- paid at the month's average rate, which needs some piecework
+              -- in the month to average over
+              when b.r_kind < 0.06 and extract(day from b.d) > 7 then 'avg'
               else 'piece' end as activity
     from base b
    where (b.off and b.off_rank <= 5) or (not b.off and b.r_abs >= 0.06)),
