@@ -170,13 +170,17 @@ int main(int argc, char **argv)
         for (Dataset *d : lists)
             out << ' ' << d->name() << '=' << d->recordCount();
         out << '\n';
-        out << QStringLiteral("%1 %2 %3\n").arg(QString(), -22).arg(QStringLiteral("median ms"), 10).arg(
-            QStringLiteral("p95 ms"), 10);
+        out << QStringLiteral("%1 %2 %3 %4\n")
+                   .arg(QString(), -22)
+                   .arg(QStringLiteral("median ms"), 10)
+                   .arg(QStringLiteral("p95 ms"), 10)
+                   .arg(QStringLiteral("min ms"), 10);
         for (const Series &s : series)
-            out << QStringLiteral("%1 %2 %3\n")
+            out << QStringLiteral("%1 %2 %3 %4\n")
                        .arg(s.name, -22)
                        .arg(median(s.ms), 10, 'f', 2)
-                       .arg(percentile(s.ms, 95), 10, 'f', 2);
+                       .arg(percentile(s.ms, 95), 10, 'f', 2)
+                       .arg(*std::min_element(s.ms.begin(), s.ms.end()), 10, 'f', 2);
         out.flush();
     } catch (const DbError &e) {
         err << "bench_journal: " << e.text() << '\n';
