@@ -70,6 +70,8 @@ int usage()
 
 int main(int argc, char **argv)
 {
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", ":/etc/localtime");
     QCoreApplication app(argc, argv);
     QString db, server;
     QDate date;
