@@ -298,6 +298,13 @@ void Dataset::setFilter(const QString &field, const QString &likePattern, bool c
     setCurrent(m_visible.isEmpty() ? -1 : 0);
 }
 
+void Dataset::setSearch(const QString &field, const QString &text, bool contains)
+{
+    if (text.isEmpty())
+        return clearFilter();
+    setFilter(field, (contains ? QStringLiteral("%") : QString()) + text + QLatin1Char('%'), true);
+}
+
 void Dataset::clearFilter()
 {
     if (!m_filterOn)

@@ -70,6 +70,9 @@ public:
     void setFilter(const QString &field, const QString &likePattern, bool caseInsensitive = true);
     void clearFilter();
     bool filtered() const { return m_filterOn; }
+    // A search box's filter: rows whose field begins with text (or contains
+    // it), regardless of letter case; an empty text switches the filter off.
+    void setSearch(const QString &field, const QString &text, bool contains = false);
     static bool likeMatch(const QString &text, const QString &pattern, bool caseInsensitive);
 
     const QString &name() const { return m_name; }

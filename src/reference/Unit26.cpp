@@ -77,10 +77,7 @@ bool TForm26::OpenForSelection()
 
 void TForm26::Edit1Change(const QString &text)
 {
-    if (text.isEmpty())
-        item.clearFilter();
-    else
-        item.setFilter(QStringLiteral("s_caption"), text + QLatin1Char('%'), true);
+    item.setSearch(QStringLiteral("s_caption"), text);
 }
 
 void TForm26::DBGrid1DblClick()

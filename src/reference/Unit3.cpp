@@ -2,6 +2,7 @@
 #include "data/Unit6.h"
 #include "reference/Unit7.h"
 #include "ui/DBGrid.h"
+#include "ui/ListButtons.h"
 #include "ui/Msg.h"
 #include "ui/SearchKeys.h"
 
@@ -54,18 +55,7 @@ void TForm3::BuildLayout()
     Edit1->setPlaceholderText(QStringLiteral("Поиск"));
     lay->addWidget(Edit1);
 
-    auto *bar = new QHBoxLayout;
-    Button1 = named(new QPushButton(QStringLiteral("Добавить"), this), QStringLiteral("Button1"));
-    Button2 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button2"));
-    Button3 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button3"));
-    Button4 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button4"));
-    Button1->setDefault(true);
-    bar->addWidget(Button1);
-    bar->addWidget(Button2);
-    bar->addWidget(Button3);
-    bar->addStretch(1);
-    bar->addWidget(Button4);
-    lay->addLayout(bar);
+    AddListButtons(this, lay, Button1, Button2, Button3, Button4);
     InstallSearchKeys(Edit1, &DataModule6->Izdel, SearchKeys::UpDownOnly);
     resize(620, 480);
 }
@@ -143,10 +133,7 @@ void TForm3::OpenForMaintenance()
 void TForm3::Edit1Change(const QString &text)
 {
     Dataset &iz = DataModule6->Izdel;
-    if (text.isEmpty())
-        iz.clearFilter();
-    else
-        iz.setFilter(QStringLiteral("marka"), text + QLatin1Char('%'), true);
+    iz.setSearch(QStringLiteral("marka"), text);
 }
 
 void TForm3::DBGrid1DblClick()

@@ -2,6 +2,7 @@
 #include "data/Unit6.h"
 #include "reference/Unit2.h"
 #include "ui/DBGrid.h"
+#include "ui/ListButtons.h"
 #include "ui/Msg.h"
 #include "ui/SearchKeys.h"
 
@@ -40,22 +41,9 @@ void TForm5::BuildLayout()
                          column(QStringLiteral("s_staffpos_hl"), QStringLiteral("Должность"), 250)});
     lay->addWidget(DBGrid1, 1);
 
-    auto *bar = new QHBoxLayout;
-    Button1 = named(new QPushButton(QStringLiteral("Добавить"), this), QStringLiteral("Button1"));
-    Button2 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button2"));
-    Button3 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button3"));
     Edit1 = named(new QLineEdit(this), QStringLiteral("Edit1"), QStringLiteral("Поиск"));
     Edit1->setPlaceholderText(QStringLiteral("Поиск"));
-    Button4 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button4"));
-    Button1->setDefault(true);
-    bar->addWidget(Button1);
-    bar->addWidget(Button2);
-    bar->addWidget(Button3);
-    bar->addSpacing(24);
-    bar->addWidget(Edit1, 1);
-    bar->addSpacing(24);
-    bar->addWidget(Button4);
-    lay->addLayout(bar);
+    AddListButtons(this, lay, Button1, Button2, Button3, Button4, Edit1);
     InstallSearchKeys(Edit1, &DataModule6->Workers, SearchKeys::TypingOnly);
     resize(640, 480);
 }
@@ -124,10 +112,7 @@ void TForm5::OpenForMaintenance()
 void TForm5::Edit1Change(const QString &text)
 {
     Dataset &w = DataModule6->Workers;
-    if (text.isEmpty())
-        w.clearFilter();
-    else
-        w.setFilter(QStringLiteral("fio"), text + QLatin1Char('%'), true);
+    w.setSearch(QStringLiteral("fio"), text);
 }
 
 void TForm5::DBGrid1DblClick()

@@ -3,6 +3,7 @@
 #include "journal/Unit1.h"
 #include "reference/Unit9.h"
 #include "ui/DBGrid.h"
+#include "ui/ListButtons.h"
 #include "ui/Msg.h"
 #include "ui/SearchKeys.h"
 
@@ -41,18 +42,7 @@ void TForm8::BuildLayout()
     Edit1->hide(); // shown in selection mode only
     lay->addWidget(Edit1);
 
-    auto *bar = new QHBoxLayout;
-    Button1 = named(new QPushButton(QStringLiteral("Добавить"), this), QStringLiteral("Button1"));
-    Button2 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button2"));
-    Button3 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button3"));
-    Button4 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button4"));
-    Button1->setDefault(true);
-    bar->addWidget(Button1);
-    bar->addWidget(Button2);
-    bar->addWidget(Button3);
-    bar->addStretch(1);
-    bar->addWidget(Button4);
-    lay->addLayout(bar);
+    AddListButtons(this, lay, Button1, Button2, Button3, Button4);
     InstallSearchKeys(Edit1, &DataModule6->Vid_oper, SearchKeys::TypingOnly);
     resize(420, 460);
 }
@@ -133,10 +123,7 @@ void TForm8::OpenForMaintenance()
 void TForm8::Edit1Change(const QString &text)
 {
     Dataset &v = DataModule6->Vid_oper;
-    if (text.isEmpty())
-        v.clearFilter();
-    else
-        v.setFilter(QStringLiteral("vid"), text + QLatin1Char('%'), true);
+    v.setSearch(QStringLiteral("vid"), text);
 }
 
 void TForm8::DBGrid1DblClick()
