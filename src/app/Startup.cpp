@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 #include "journal/Unit1.h"
+#include "journal/Unit11.h"
 
 void CreateRemainingWindows()
 {
@@ -7,6 +8,7 @@ void CreateRemainingWindows()
     // TForm2, TForm3, TForm4, TForm5, TForm7, TForm8, TForm9, TForm10,
     // TForm11, TForm18, TForm19, TForm21, TForm15, TForm16, TForm17,
     // TForm20, TForm22, TForm24, TForm25, TForm26, TForm27.
+    new TForm11();
 }
 
 bool CreateWindows(const QStringList &args, int buildDate, int buildTime)
