@@ -73,9 +73,9 @@ inline int tabelRows(int worker, int shift, const QDate &day)
         .toInt();
 }
 
-// One day's cell of a worker's shift row: invalid when the row is missing,
-// null when the cell is empty.
-inline QVariant cell(int worker, int shift, const QDate &day)
+// One day's cell of a worker's shift row: its hours, "null" when the cell is
+// empty, "no row" when the row is missing.
+inline QString cell(int worker, int shift, const QDate &day)
 {
     QSqlQuery q = DataModule6->ADO_DB.select(
         QString("select d%1 from accounts_dep.h_tabel where w_id=:w::integer and smena=:s::integer and "
@@ -83,8 +83,8 @@ inline QVariant cell(int worker, int shift, const QDate &day)
             .arg(day.day()),
         {{"w", worker}, {"s", shift}, {"m", day.month()}, {"y", day.year()}});
     if (!q.next())
-        return {};
-    return q.value(0).isNull() ? QVariant(QMetaType(QMetaType::Int)) : QVariant(q.value(0).toInt());
+        return "no row";
+    return q.value(0).isNull() ? QString("null") : q.value(0).toString();
 }
 
 inline int entries(const QString &where = "true", const SqlParams &p = {})

@@ -261,7 +261,7 @@ void EntryEditorTest::addStoresEntryAndTimesheet()
         QCOMPARE(q.value(i).toDouble(), 0.0);
     // The timesheet row: only that day filled.
     QCOMPARE(tabelRows(Ivanov, 3, saturday), 1);
-    QCOMPARE(cell(Ivanov, 3, saturday), QVariant(8));
+    QCOMPARE(cell(Ivanov, 3, saturday), QString("8"));
     QCOMPARE(TestDb::scalar("select coalesce(d1,0)+coalesce(d8,0)+coalesce(d10,0)+coalesce(d31,0) "
                             "from accounts_dep.h_tabel")
                  .toInt(),
@@ -554,14 +554,14 @@ void EntryEditorTest::timesheetUpkeep()
     if (scenario == "first") {
         addEntry(Ivanov, Assembly, "5", "6");
         QCOMPARE(tabelRows(Ivanov, 1, kDay), 1);
-        QCOMPARE(cell(Ivanov, 1, kDay), QVariant(6));
-        QCOMPARE(cell(Ivanov, 1, next), QVariant(QMetaType(QMetaType::Int)));
+        QCOMPARE(cell(Ivanov, 1, kDay), QString("6"));
+        QCOMPARE(cell(Ivanov, 1, next), QString("null"));
     } else if (scenario == "second") {
         addEntry(Ivanov, Assembly, "5", "6");
         openJournals(kDay);
         addEntry(Ivanov, Cutting, "5", "2");
         QCOMPARE(tabelRows(Ivanov, 1, kDay), 1);
-        QCOMPARE(cell(Ivanov, 1, kDay), QVariant(8));
+        QCOMPARE(cell(Ivanov, 1, kDay), QString("8"));
         QCOMPARE(tabelRows(Ivanov, 2, kDay), 0);
     } else if (scenario == "worker" || scenario == "date" || scenario == "month") {
         addEntry(Ivanov, Assembly, "5", "6");
@@ -583,12 +583,12 @@ void EntryEditorTest::timesheetUpkeep()
         JournalOps::ChangeEntry();
         QVERIFY(Msg::shown().isEmpty());
         // The cell the entry left holds the remaining entry's hours.
-        QCOMPARE(cell(Ivanov, 1, kDay), QVariant(6));
+        QCOMPARE(cell(Ivanov, 1, kDay), QString("6"));
         if (scenario == "worker") {
-            QCOMPARE(cell(Petrov, 1, kDay), QVariant(2));
-            QCOMPARE(cell(Ivanov, 1, next), QVariant(7));
+            QCOMPARE(cell(Petrov, 1, kDay), QString("2"));
+            QCOMPARE(cell(Ivanov, 1, next), QString("7"));
         } else {
-            QCOMPARE(cell(Ivanov, 1, target), QVariant(scenario == "date" ? 9 : 2));
+            QCOMPARE(cell(Ivanov, 1, target), QString(scenario == "date" ? "9" : "2"));
         }
         QCOMPARE(tabelRows(Ivanov, 1, kDay), 1);
         if (scenario == "month")
@@ -597,9 +597,9 @@ void EntryEditorTest::timesheetUpkeep()
         tabelRow(Ivanov, 1, 3, 2024, {{1, 8}, {5, 3}, {31, 4}});
         addEntry(Ivanov, Assembly, "5", "6");
         QCOMPARE(tabelRows(Ivanov, 1, kDay), 1);
-        QCOMPARE(cell(Ivanov, 1, kDay), QVariant(6)); // the journal's sum, not 3 + 6
-        QCOMPARE(cell(Ivanov, 1, QDate(2024, 3, 1)), QVariant(8));
-        QCOMPARE(cell(Ivanov, 1, QDate(2024, 3, 31)), QVariant(4));
+        QCOMPARE(cell(Ivanov, 1, kDay), QString("6")); // the journal's sum, not 3 + 6
+        QCOMPARE(cell(Ivanov, 1, QDate(2024, 3, 1)), QString("8"));
+        QCOMPARE(cell(Ivanov, 1, QDate(2024, 3, 31)), QString("4"));
     }
 }
 
@@ -624,12 +624,12 @@ void EntryEditorTest::saveIsOneTransaction()
     });
     JournalOps::AddEntry();
     QCOMPARE(entries(), 1);
-    QCOMPARE(cell(Ivanov, 1, kDay), QVariant(32000));
+    QCOMPARE(cell(Ivanov, 1, kDay), QString("32000"));
     QVERIFY(!DataModule6->ADO_DB.inTransaction());
     // The connection goes on working.
     addEntry(Ivanov, Assembly, "5", "8");
     QCOMPARE(entries(), 2);
-    QCOMPARE(cell(Ivanov, 1, kDay), QVariant(32008));
+    QCOMPARE(cell(Ivanov, 1, kDay), QString("32008"));
 }
 
 void EntryEditorTest::storedWithJournalShift()
@@ -646,7 +646,7 @@ void EntryEditorTest::storedWithJournalShift()
     });
     JournalOps::AddEntry();
     QCOMPARE(entries("smena=2 and data='2024-02-29'::date"), 1);
-    QCOMPARE(cell(Ivanov, 2, QDate(2024, 2, 29)), QVariant(4));
+    QCOMPARE(cell(Ivanov, 2, QDate(2024, 2, 29)), QString("4"));
 }
 
 QTEST_MAIN(EntryEditorTest)
