@@ -198,6 +198,12 @@ void TForm11::FormActivate()
     Button3->setFocus();
 }
 
+void TForm11::CentreOnJournal()
+{
+    if (Form1 && Form1->isVisible())
+        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
 void TForm11::OpenForAdd()
 {
     DTimeP->setDate(Form1->DateT->date());
@@ -215,6 +221,7 @@ void TForm11::OpenForAdd()
     SetColourState();
     setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
     Tag = 1;
+    CentreOnJournal();
     Modal::exec(this);
 }
 
@@ -245,6 +252,7 @@ void TForm11::OpenForChange()
     SetColourState();
     if (Edit5->isEnabled())
         Edit5->setText(j.text(QStringLiteral("color")).trimmed());
+    CentreOnJournal();
     Modal::exec(this);
     j.setRecNo(rec);
 }

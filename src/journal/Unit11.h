@@ -76,6 +76,7 @@ private:
     void BuildLayout();
     void ConnectHandlers();
     void SetColourState();
+    void CentreOnJournal();
     void ClearBoxes();
     QString m_baseText; // "Цена база" of the last pick
 };
