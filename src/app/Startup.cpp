@@ -1,6 +1,13 @@
 #include "app/Startup.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
+#include "reference/Unit2.h"
+#include "reference/Unit26.h"
+#include "reference/Unit3.h"
+#include "reference/Unit5.h"
+#include "reference/Unit7.h"
+#include "reference/Unit8.h"
+#include "reference/Unit9.h"
 
 void CreateRemainingWindows()
 {
@@ -8,7 +15,14 @@ void CreateRemainingWindows()
     // TForm2, TForm3, TForm4, TForm5, TForm7, TForm8, TForm9, TForm10,
     // TForm11, TForm18, TForm19, TForm21, TForm15, TForm16, TForm17,
     // TForm20, TForm22, TForm24, TForm25, TForm26, TForm27.
+    new TForm2();
+    new TForm3();
+    new TForm5();
+    new TForm7();
+    new TForm8();
+    new TForm9();
     new TForm11();
+    new TForm26();
 }
 
 bool CreateWindows(const QStringList &args, int buildDate, int buildTime)

@@ -1,0 +1,100 @@
+#include "reference/Unit26.h"
+#include "data/Unit6.h"
+#include "ui/DBGrid.h"
+#include "ui/Msg.h"
+#include "ui/SearchKeys.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QVBoxLayout>
+
+TForm26 *Form26 = nullptr;
+
+TForm26::TForm26(QWidget *parent)
+    : Form(parent),
+      item(DataModule6->ADO_DB, QStringLiteral("item"),
+           QStringLiteral("select * from cmn_classifier.item where id_level=2 order by s_caption"), this)
+{
+    Form26 = this;
+    setObjectName(QStringLiteral("Form26"));
+    setWindowTitle(QStringLiteral("Номенклатура (26)"));
+    BuildLayout();
+    ConnectHandlers();
+}
+
+void TForm26::BuildLayout()
+{
+    auto *lay = new QVBoxLayout(this);
+    DBGrid1 = named(new DBGrid(this), QStringLiteral("DBGrid1"), QStringLiteral("Номенклатура"));
+    DBGrid1->setDataset(&item);
+    GridColumn caption;
+    caption.field = QStringLiteral("s_caption");
+    caption.title = QStringLiteral("Наименование");
+    caption.width = 400;
+    DBGrid1->setColumns({caption});
+    lay->addWidget(DBGrid1, 1);
+
+    auto *bar = new QHBoxLayout;
+    Button1 = named(new QPushButton(QStringLiteral("Выбрать"), this), QStringLiteral("Button1"));
+    Edit1 = named(new QLineEdit(this), QStringLiteral("Edit1"), QStringLiteral("Поиск"));
+    Edit1->setPlaceholderText(QStringLiteral("Поиск"));
+    Button4 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button4"));
+    Button1->setDefault(true);
+    bar->addWidget(Button1);
+    bar->addWidget(Edit1, 1);
+    bar->addSpacing(24);
+    bar->addWidget(Button4);
+    lay->addLayout(bar);
+    InstallSearchKeys(Edit1, &item, SearchKeys::TypingOnly);
+    setFixedClientSize(460, 420); // single fixed border, centred on the desktop
+}
+
+void TForm26::ConnectHandlers()
+{
+    connect(Button1, &QPushButton::clicked, this, &TForm26::Button1Click);
+    connect(Button4, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
+    connect(DBGrid1, &DBGrid::DblClick, this, &TForm26::DBGrid1DblClick);
+    connect(Edit1, &QLineEdit::textChanged, this, &TForm26::Edit1Change);
+}
+
+void TForm26::FormActivate()
+{
+    Edit1->setFocus();
+}
+
+bool TForm26::OpenForSelection()
+{
+    Chosen = false;
+    ChosenId = 0;
+    ChosenCaption.clear();
+    item.open();
+    const auto closeList = qScopeGuard([this] { item.close(); });
+    Modal::exec(this);
+    return Chosen;
+}
+
+void TForm26::Edit1Change(const QString &text)
+{
+    if (text.isEmpty())
+        item.clearFilter();
+    else
+        item.setFilter(QStringLiteral("s_caption"), text + QLatin1Char('%'), true);
+}
+
+void TForm26::DBGrid1DblClick()
+{
+    Button1Click();
+}
+
+void TForm26::Button1Click()
+{
+    const bool haveRow = item.isOpen() && item.recNo() > 0;
+    ChosenId = haveRow ? int(item.asInt(QStringLiteral("id"))) : 0;
+    ChosenCaption = haveRow ? item.value(QStringLiteral("s_caption")).toString() : QString(); // as stored
+    Chosen = true;
+    if (m_handover)
+        m_handover(ChosenId, ChosenCaption);
+    close();
+}

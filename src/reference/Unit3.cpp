@@ -1,0 +1,249 @@
+#include "reference/Unit3.h"
+#include "data/Unit6.h"
+#include "reference/Unit7.h"
+#include "ui/DBGrid.h"
+#include "ui/Msg.h"
+#include "ui/SearchKeys.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QVBoxLayout>
+
+TForm3 *Form3 = nullptr;
+
+static GridColumn column(const QString &field, const QString &title, int width,
+                         Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    GridColumn c;
+    c.field = field;
+    c.title = title;
+    c.width = width;
+    c.align = align;
+    return c;
+}
+
+TForm3::TForm3(QWidget *parent)
+    : Form(parent),
+      Izdel_Smena(DataModule6->ADO_DB, QStringLiteral("Izdel_Smena"),
+                  QStringLiteral("select count(*) as cnt from accounts_dep.smena where i_id=:id_ii::integer and "
+                                 "data>=:dt::date"),
+                  this),
+      ii_oper(DataModule6->ADO_DB, QStringLiteral("ii_oper"),
+              QStringLiteral("select count(*) as cnt from accounts_dep.oper o where o.i_id =:id_ii::integer"), this)
+{
+    Form3 = this;
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Изделия (3)"));
+    BuildLayout();
+    ConnectHandlers();
+}
+
+void TForm3::BuildLayout()
+{
+    auto *lay = new QVBoxLayout(this);
+    DBGrid1 = named(new DBGrid(this), QStringLiteral("DBGrid1"), QStringLiteral("Изделия"));
+    DBGrid1->setDataset(&DataModule6->Izdel);
+    DBGrid1->setColumns({column(QStringLiteral("marka"), QStringLiteral("Марка изделия"), 260),
+                         column(QStringLiteral("nom"), QStringLiteral("Номенклатурная группа"), 220),
+                         column(QStringLiteral("massa"), QStringLiteral("Коробки"), 80)});
+    lay->addWidget(DBGrid1, 1);
+
+    Edit1 = named(new QLineEdit(this), QStringLiteral("Edit1"), QStringLiteral("Поиск"));
+    Edit1->setPlaceholderText(QStringLiteral("Поиск"));
+    lay->addWidget(Edit1);
+
+    auto *bar = new QHBoxLayout;
+    Button1 = named(new QPushButton(QStringLiteral("Добавить"), this), QStringLiteral("Button1"));
+    Button2 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button2"));
+    Button3 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button3"));
+    Button4 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button4"));
+    Button1->setDefault(true);
+    bar->addWidget(Button1);
+    bar->addWidget(Button2);
+    bar->addWidget(Button3);
+    bar->addStretch(1);
+    bar->addWidget(Button4);
+    lay->addLayout(bar);
+    InstallSearchKeys(Edit1, &DataModule6->Izdel, SearchKeys::UpDownOnly);
+    resize(620, 480);
+}
+
+void TForm3::ConnectHandlers()
+{
+    connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm3::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
+    connect(DBGrid1, &DBGrid::DblClick, this, &TForm3::DBGrid1DblClick);
+    connect(Edit1, &QLineEdit::textChanged, this, &TForm3::Edit1Change);
+}
+
+void TForm3::FormActivate()
+{
+    if (Edit1->isVisible())
+        Edit1->setFocus();
+}
+
+void TForm3::PrepareSelection()
+{
+    Tag = 1;
+    Chosen = false;
+    ChosenId = 0;
+    ChosenMarka.clear();
+    Button2->setText(QStringLiteral("Выбрать"));
+    Button2->setDefault(true);
+    Button1->hide();
+    Button3->hide();
+    Edit1->show();
+    Edit1->clear();
+    Edit1Change(Edit1->text());
+}
+
+void TForm3::FinishSelection()
+{
+    Button2->setDefault(false);
+    Button1->setDefault(true);
+    // A search the user can no longer see must not keep filtering the list.
+    Edit1->clear();
+    Edit1Change(Edit1->text());
+    Edit1->hide();
+}
+
+bool TForm3::OpenForSelection()
+{
+    Dataset &iz = DataModule6->Izdel;
+    iz.open();
+    const auto after = qScopeGuard([this, &iz] {
+        FinishSelection();
+        iz.close();
+    });
+    PrepareSelection();
+    Modal::exec(this);
+    return Chosen;
+}
+
+void TForm3::OpenForMaintenance()
+{
+    Tag = 0;
+    Dataset &iz = DataModule6->Izdel;
+    if (Edit1->isHidden() && !Edit1->text().isEmpty())
+        Edit1->clear(); // no hidden search keeps filtering the list
+    iz.open();
+    const auto closeList = qScopeGuard([&iz] { iz.close(); });
+    Button2->setDefault(false);
+    Button2->setText(QStringLiteral("Изменить"));
+    Button1->setDefault(true);
+    Button1->show();
+    Button3->show();
+    Modal::exec(this);
+}
+
+void TForm3::Edit1Change(const QString &text)
+{
+    Dataset &iz = DataModule6->Izdel;
+    if (text.isEmpty())
+        iz.clearFilter();
+    else
+        iz.setFilter(QStringLiteral("marka"), text + QLatin1Char('%'), true);
+}
+
+void TForm3::DBGrid1DblClick()
+{
+    Button2Click();
+}
+
+void TForm3::Button1Click()
+{
+    Dataset &iz = DataModule6->Izdel;
+    const int rec = iz.recNo();
+    Form7->Edit1->clear();
+    Form7->Edit2->clear();
+    Form7->setWindowTitle(QStringLiteral("Заведение нового изделия (7)"));
+    Form7->Tag = 1;
+    Form7->ProductId = 0;
+    Form7->OpenGroupList();
+    const auto closeGroups = qScopeGuard([] { Form7->CloseGroupList(); });
+    Modal::exec(Form7);
+    iz.setRecNo(rec);
+}
+
+void TForm3::Button2Click()
+{
+    Dataset &iz = DataModule6->Izdel;
+    const bool haveRow = iz.isOpen() && iz.recNo() > 0;
+    if (Tag == 1) {
+        if (haveRow) {
+            ChosenId = int(iz.asInt(QStringLiteral("id")));
+            ChosenMarka = iz.text(QStringLiteral("marka")).trimmed();
+            Chosen = true;
+            if (m_handover)
+                m_handover(ChosenId, ChosenMarka);
+        }
+        close();
+        return;
+    }
+    if (!haveRow)
+        return; // no product to change
+    const int rec = iz.recNo();
+    Form7->setWindowTitle(QStringLiteral("Изменение данных изделия (7)"));
+    Form7->Tag = 2;
+    Form7->ProductId = iz.asInt(QStringLiteral("id"));
+    Form7->Edit1->setText(iz.text(QStringLiteral("marka")).trimmed());
+    Form7->Edit2->setText(TForm7::BoxesText(iz.text(QStringLiteral("massa"))));
+    Form7->OpenGroupList();
+    const auto closeGroups = qScopeGuard([] { Form7->CloseGroupList(); });
+    Form7->SelectGroup(iz.asInt(QStringLiteral("id_class_item"))); // a missing group reads 0
+    Modal::exec(Form7);
+    iz.setRecNo(rec);
+}
+
+QDate TForm3::EntriesBoundDate(const QDate &today)
+{
+    const int month = today.month() == 1 ? 12 : today.month() - 1;
+    return QDate(2000, month, 1);
+}
+
+void TForm3::Button3Click()
+{
+    TDataModule6 &dm = *DataModule6;
+    Dataset &iz = dm.Izdel;
+    if (!iz.isOpen() || iz.recNo() <= 0)
+        return; // no product to delete
+    const qint64 id = iz.asInt(QStringLiteral("id"));
+
+    Izdel_Smena.close();
+    Izdel_Smena.setParam(QStringLiteral("id_ii"), id);
+    Izdel_Smena.setParam(QStringLiteral("dt"), EntriesBoundDate(Today()));
+    Izdel_Smena.open();
+    const qint64 entries = Izdel_Smena.asInt(QStringLiteral("cnt"));
+    Izdel_Smena.close();
+
+    ii_oper.close();
+    ii_oper.setParam(QStringLiteral("id_ii"), id);
+    ii_oper.open();
+    const qint64 operations = ii_oper.asInt(QStringLiteral("cnt"));
+    ii_oper.close();
+
+    // Each confirmed step is done and kept on its own.
+    const SqlParams byId{{QStringLiteral("id"), id}};
+    if (operations > 0
+        && Msg::question(QStringLiteral("По изделию есть расценки они будут удалены!!!"), QStringLiteral("Удаление"))) {
+        Transaction t(dm.ADO_DB);
+        dm.DelSmena.execute(QStringLiteral("delete from accounts_dep.oper o where o.i_id =:id::integer"), byId);
+        t.commit();
+    }
+    const QString question =
+        entries > 0 ? QStringLiteral("По изделию есть операции в текущем, предыдущем месяцах и ранее, они будут "
+                                     "удалены. Удалить изделие? ")
+                    : QStringLiteral("Удалить изделие? ");
+    if (Msg::question(question, QStringLiteral("Удаление"))) {
+        Transaction t(dm.ADO_DB);
+        if (entries > 0)
+            dm.DelSmena.execute(QStringLiteral("delete from accounts_dep.smena s where s.i_id =:id::integer"), byId);
+        dm.DelSmena.execute(QStringLiteral("delete from cmn_gds_and_srv.gds_and_srv  where id=:id::numeric"), byId);
+        t.commit();
+    }
+    iz.reopen();
+}

@@ -1,0 +1,193 @@
+#include "reference/Unit5.h"
+#include "data/Unit6.h"
+#include "reference/Unit2.h"
+#include "ui/DBGrid.h"
+#include "ui/Msg.h"
+#include "ui/SearchKeys.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QVBoxLayout>
+
+TForm5 *Form5 = nullptr;
+
+static GridColumn column(const QString &field, const QString &title, int width)
+{
+    GridColumn c;
+    c.field = field;
+    c.title = title;
+    c.width = width;
+    return c;
+}
+
+TForm5::TForm5(QWidget *parent) : Form(parent)
+{
+    Form5 = this;
+    setObjectName(QStringLiteral("Form5"));
+    setWindowTitle(QStringLiteral("Список рабочих"));
+    BuildLayout();
+    ConnectHandlers();
+}
+
+void TForm5::BuildLayout()
+{
+    auto *lay = new QVBoxLayout(this);
+    DBGrid1 = named(new DBGrid(this), QStringLiteral("DBGrid1"), QStringLiteral("Список рабочих"));
+    DBGrid1->setDataset(&DataModule6->Workers);
+    DBGrid1->setColumns({column(QStringLiteral("fio"), QStringLiteral("ФИО"), 300),
+                         column(QStringLiteral("s_staffpos_hl"), QStringLiteral("Должность"), 250)});
+    lay->addWidget(DBGrid1, 1);
+
+    auto *bar = new QHBoxLayout;
+    Button1 = named(new QPushButton(QStringLiteral("Добавить"), this), QStringLiteral("Button1"));
+    Button2 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button2"));
+    Button3 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button3"));
+    Edit1 = named(new QLineEdit(this), QStringLiteral("Edit1"), QStringLiteral("Поиск"));
+    Edit1->setPlaceholderText(QStringLiteral("Поиск"));
+    Button4 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button4"));
+    Button1->setDefault(true);
+    bar->addWidget(Button1);
+    bar->addWidget(Button2);
+    bar->addWidget(Button3);
+    bar->addSpacing(24);
+    bar->addWidget(Edit1, 1);
+    bar->addSpacing(24);
+    bar->addWidget(Button4);
+    lay->addLayout(bar);
+    InstallSearchKeys(Edit1, &DataModule6->Workers, SearchKeys::TypingOnly);
+    resize(640, 480);
+}
+
+void TForm5::ConnectHandlers()
+{
+    connect(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm5::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm5::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
+    connect(DBGrid1, &DBGrid::DblClick, this, &TForm5::DBGrid1DblClick);
+    connect(Edit1, &QLineEdit::textChanged, this, &TForm5::Edit1Change);
+}
+
+void TForm5::FormActivate()
+{
+    if (Edit1->isVisible())
+        Edit1->setFocus();
+}
+
+void TForm5::SetHandover(int mode, Handover h)
+{
+    m_handover.insert(mode, std::move(h));
+}
+
+void TForm5::PrepareSelection(int mode)
+{
+    Tag = mode;
+    Chosen = false;
+    ChosenId = 0;
+    ChosenFio.clear();
+    Button2->setText(QStringLiteral("Выбрать"));
+    Button2->show();
+    Button2->setDefault(true);
+    Button1->hide();
+    Button3->hide();
+    Edit1->show();
+    Edit1->clear();
+    Edit1Change(Edit1->text());
+}
+
+bool TForm5::OpenForSelection(int mode)
+{
+    Dataset &w = DataModule6->Workers;
+    w.open();
+    const auto closeList = qScopeGuard([&w] { w.close(); });
+    PrepareSelection(mode);
+    Modal::exec(this);
+    return Chosen;
+}
+
+void TForm5::OpenForMaintenance()
+{
+    Tag = 0;
+    Dataset &w = DataModule6->Workers;
+    w.open();
+    const auto closeList = qScopeGuard([&w] { w.close(); });
+    Button2->setDefault(false);
+    Button2->setText(QStringLiteral("Изменить"));
+    Button1->setDefault(true); // Enter means "Добавить"
+    Button1->show();
+    Button3->show();
+    Modal::exec(this);
+}
+
+void TForm5::Edit1Change(const QString &text)
+{
+    Dataset &w = DataModule6->Workers;
+    if (text.isEmpty())
+        w.clearFilter();
+    else
+        w.setFilter(QStringLiteral("fio"), text + QLatin1Char('%'), true);
+}
+
+void TForm5::DBGrid1DblClick()
+{
+    Button2Click();
+}
+
+void TForm5::Button1Click()
+{
+    Form2->Edit1->clear();
+    Form2->setWindowTitle(QStringLiteral("Заведение данных нового работника"));
+    Form2->Tag = 1;
+    Form2->ReopenTables();
+    Modal::exec(Form2);
+    DataModule6->Workers.reopen();
+}
+
+void TForm5::Button2Click()
+{
+    Dataset &w = DataModule6->Workers;
+    if (IsSelecting()) {
+        if (w.isOpen() && w.recNo() > 0) {
+            ChosenId = int(w.asInt(QStringLiteral("id")));
+            ChosenFio = w.text(QStringLiteral("fio")).trimmed();
+            Chosen = true;
+            if (const Handover h = m_handover.value(Tag))
+                h(ChosenId, ChosenFio);
+        }
+        close();
+        return;
+    }
+    if (!w.isOpen() || w.recNo() <= 0)
+        return; // nobody to change
+    const int rec = w.recNo();
+    Form2->setWindowTitle(QStringLiteral("Изменение данных работника"));
+    Form2->Tag = 2;
+    Form2->ReopenTables();
+    Form2->Edit1->setText(w.text(QStringLiteral("fio")).trimmed());
+    Form2->WorkerId = int(w.asInt(QStringLiteral("id")));
+    Form2->StoredPosition = w.text(QStringLiteral("s_staffpos_hl"));
+    Form2->SelectDepartment(Form2->StoredPosition);
+    Modal::exec(Form2);
+    w.reopen();
+    if (!w.isEmpty())
+        w.setRecNo(rec);
+    close();
+}
+
+void TForm5::Button3Click()
+{
+    Dataset &w = DataModule6->Workers;
+    if (!w.isOpen() || w.recNo() <= 0)
+        return; // nobody to delete
+    const int id = int(w.asInt(QStringLiteral("id")));
+    if (!Msg::question(QStringLiteral("Удалить работника?"), QStringLiteral("Удаление")))
+        return;
+    const int rec = w.recNo();
+    Form2->cmd_person.execute(QStringLiteral("delete from accounts_dep.person where id =:id::integer"),
+                              {{QStringLiteral("id"), id}});
+    w.reopen();
+    if (!w.isEmpty())
+        w.setRecNo(rec);
+}

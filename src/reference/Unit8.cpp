@@ -1,0 +1,190 @@
+#include "reference/Unit8.h"
+#include "data/Unit6.h"
+#include "journal/Unit1.h"
+#include "reference/Unit9.h"
+#include "ui/DBGrid.h"
+#include "ui/Msg.h"
+#include "ui/SearchKeys.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QVBoxLayout>
+
+TForm8 *Form8 = nullptr;
+
+TForm8::TForm8(QWidget *parent) : Form(parent)
+{
+    Form8 = this;
+    setObjectName(QStringLiteral("Form8"));
+    setWindowTitle(QStringLiteral("Виды операций (8)"));
+    BuildLayout();
+    ConnectHandlers();
+}
+
+void TForm8::BuildLayout()
+{
+    auto *lay = new QVBoxLayout(this);
+    DBGrid1 = named(new DBGrid(this), QStringLiteral("DBGrid1"), QStringLiteral("Виды операций"));
+    DBGrid1->setDataset(&DataModule6->Vid_oper);
+    GridColumn vid;
+    vid.field = QStringLiteral("VID");
+    vid.title = QStringLiteral("Операции");
+    vid.width = 360;
+    vid.boldTitle = false;
+    DBGrid1->setColumns({vid});
+    lay->addWidget(DBGrid1, 1);
+
+    Edit1 = named(new QLineEdit(this), QStringLiteral("Edit1"), QStringLiteral("Поиск"));
+    Edit1->setPlaceholderText(QStringLiteral("Поиск"));
+    Edit1->hide(); // shown in selection mode only
+    lay->addWidget(Edit1);
+
+    auto *bar = new QHBoxLayout;
+    Button1 = named(new QPushButton(QStringLiteral("Добавить"), this), QStringLiteral("Button1"));
+    Button2 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button2"));
+    Button3 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button3"));
+    Button4 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button4"));
+    Button1->setDefault(true);
+    bar->addWidget(Button1);
+    bar->addWidget(Button2);
+    bar->addWidget(Button3);
+    bar->addStretch(1);
+    bar->addWidget(Button4);
+    lay->addLayout(bar);
+    InstallSearchKeys(Edit1, &DataModule6->Vid_oper, SearchKeys::TypingOnly);
+    resize(420, 460);
+}
+
+void TForm8::ConnectHandlers()
+{
+    connect(Button1, &QPushButton::clicked, this, &TForm8::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm8::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm8::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
+    connect(DBGrid1, &DBGrid::DblClick, this, &TForm8::DBGrid1DblClick);
+    connect(Edit1, &QLineEdit::textChanged, this, &TForm8::Edit1Change);
+}
+
+void TForm8::showEvent(QShowEvent *e)
+{
+    Form::showEvent(e);
+    if (Form1 && Form1->isVisible()) // centred on the main window
+        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void TForm8::FormActivate()
+{
+    if (Edit1->isVisible())
+        Edit1->setFocus();
+}
+
+void TForm8::PrepareSelection()
+{
+    Tag = 1;
+    Chosen = false;
+    ChosenId = 0;
+    ChosenVid.clear();
+    Button2->setText(QStringLiteral("Выбрать"));
+    Button2->setDefault(true);
+    Button1->hide();
+    Button3->hide();
+    Edit1->show();
+    Edit1->clear();
+    Edit1Change(Edit1->text());
+}
+
+void TForm8::FinishSelection()
+{
+    Button2->setDefault(false);
+    Button1->setDefault(true);
+    Edit1->hide();
+}
+
+bool TForm8::OpenForSelection()
+{
+    Dataset &v = DataModule6->Vid_oper;
+    v.open();
+    const auto after = qScopeGuard([this, &v] {
+        FinishSelection();
+        v.close();
+    });
+    PrepareSelection();
+    Modal::exec(this);
+    return Chosen;
+}
+
+void TForm8::OpenForMaintenance()
+{
+    Tag = 0;
+    Dataset &v = DataModule6->Vid_oper;
+    v.clearFilter();
+    v.open();
+    const auto closeList = qScopeGuard([&v] { v.close(); });
+    Button2->setDefault(false);
+    Button2->setText(QStringLiteral("Изменить"));
+    Button1->setDefault(true);
+    Button1->show();
+    Button3->show();
+    Modal::exec(this);
+}
+
+void TForm8::Edit1Change(const QString &text)
+{
+    Dataset &v = DataModule6->Vid_oper;
+    if (text.isEmpty())
+        v.clearFilter();
+    else
+        v.setFilter(QStringLiteral("vid"), text + QLatin1Char('%'), true);
+}
+
+void TForm8::DBGrid1DblClick()
+{
+    Button2Click();
+}
+
+void TForm8::Button1Click()
+{
+    Form9->Edit1->clear();
+    Form9->setWindowTitle(QStringLiteral("Заведение нового вида операций"));
+    Form9->Tag = 1;
+    Modal::exec(Form9);
+}
+
+void TForm8::Button2Click()
+{
+    Dataset &v = DataModule6->Vid_oper;
+    const bool haveRow = v.isOpen() && v.recNo() > 0;
+    if (Tag == 1) {
+        if (haveRow) {
+            ChosenId = int(v.asInt(QStringLiteral("id")));
+            ChosenVid = v.text(QStringLiteral("vid")).trimmed();
+            Chosen = true;
+            if (m_handover)
+                m_handover(ChosenId, ChosenVid);
+        }
+        close();
+        return;
+    }
+    if (!haveRow)
+        return; // no kind to rename
+    Form9->setWindowTitle(QStringLiteral("Изменение данных вида операции"));
+    Form9->Tag = 2;
+    Form9->Edit1->setText(v.text(QStringLiteral("vid")).trimmed());
+    Form9->KindId = int(v.asInt(QStringLiteral("id")));
+    Modal::exec(Form9);
+}
+
+void TForm8::Button3Click()
+{
+    Dataset &v = DataModule6->Vid_oper;
+    if (!v.isOpen() || v.recNo() <= 0)
+        return; // no kind to delete
+    const int id = int(v.asInt(QStringLiteral("id")));
+    if (!Msg::question(QStringLiteral("Удалить вид операции?"), QStringLiteral("Удаление")))
+        return;
+    DataModule6->ADO_DB.exec(QStringLiteral("delete from accounts_dep.vid_oper where id=:id::integer"),
+                             {{QStringLiteral("id"), id}});
+    v.reopen();
+}

@@ -1,0 +1,106 @@
+#include "reference/Unit9.h"
+#include "data/DbError.h"
+#include "data/Unit6.h"
+#include "journal/Unit1.h"
+#include "ui/Msg.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TForm9 *Form9 = nullptr;
+
+TForm9::TForm9(QWidget *parent) : Form(parent)
+{
+    Form9 = this;
+    setObjectName(QStringLiteral("Form9"));
+    setWindowTitle(QStringLiteral("Заведение нового вида операций"));
+    BuildLayout();
+    ConnectHandlers();
+}
+
+void TForm9::BuildLayout()
+{
+    auto *lay = new QVBoxLayout(this);
+    GroupBox1 = named(new QGroupBox(QStringLiteral("Вид операции"), this), QStringLiteral("GroupBox1"));
+    auto *row = new QHBoxLayout(GroupBox1);
+    Label1 = named(new QLabel(QStringLiteral("Операция"), GroupBox1), QStringLiteral("Label1"));
+    Edit1 = named(new QLineEdit(GroupBox1), QStringLiteral("Edit1"), QStringLiteral("Операция"));
+    Edit1->setMaxLength(128); // the width of the name column
+    Label1->setBuddy(Edit1);
+    row->addWidget(Label1);
+    row->addWidget(Edit1, 1);
+    lay->addWidget(GroupBox1);
+
+    auto *buttons = new QHBoxLayout;
+    Button1 = named(new QPushButton(QStringLiteral("Записать"), this), QStringLiteral("Button1"));
+    Button2 = named(new QPushButton(QStringLiteral("Отмена"), this), QStringLiteral("Button2"));
+    Button1->setDefault(true);
+    buttons->addStretch(1);
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    lay->addLayout(buttons);
+    setFixedClientSize(420, 120);
+}
+
+void TForm9::ConnectHandlers()
+{
+    connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
+}
+
+void TForm9::showEvent(QShowEvent *e)
+{
+    Form::showEvent(e);
+    if (Form1 && Form1->isVisible()) // centred on the main window
+        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void TForm9::FormActivate()
+{
+    Edit1->setFocus();
+}
+
+void TForm9::Button1Click()
+{
+    const QString name = Edit1->text().trimmed();
+    if (name.isEmpty()) {
+        Msg::error(QStringLiteral("Все поля должны быть заполнены!"), QStringLiteral("Ошибка"));
+        return;
+    }
+    TDataModule6 &dm = *DataModule6;
+    Connection &db = dm.ADO_DB;
+    const bool change = Tag == 2;
+    QString check = QStringLiteral("select count(*) as cnt from accounts_dep.vid_oper where upper(vid)=upper(:vid)");
+    SqlParams params{{QStringLiteral("vid"), name}};
+    if (change) {
+        check += QStringLiteral(" and id<>:id::integer");
+        params.append({QStringLiteral("id"), KindId});
+    }
+    const QString message = QStringLiteral("Такая операция уже заведена!");
+    if (dm.CheckDuplicate(check, message, params))
+        return;
+    {
+        // Count again and write under one lock on the name, so two clients
+        // cannot both add it; no message is shown while the lock is held.
+        Transaction t(db);
+        db.advisoryLock(QStringLiteral("vid_oper:") + name.toUpper());
+        if (db.scalar(check, params).toLongLong() > 0) {
+            t.commit();
+            dm.CheckDuplicate(check, message, params); // added meanwhile elsewhere
+            return;
+        }
+        if (change) {
+            if (db.exec(QStringLiteral("update accounts_dep.vid_oper set vid=:vid where id=:id::integer"), params) == 0)
+                throw DbError(QStringLiteral("Вид операции не найден: возможно, его удалили с другого рабочего места."));
+        } else {
+            db.exec(QStringLiteral("insert into accounts_dep.vid_oper (vid) values (:vid)"), params);
+        }
+        t.commit();
+    }
+    dm.Vid_oper.reopen();
+    close();
+}
