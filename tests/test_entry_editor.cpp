@@ -8,6 +8,7 @@
 #include "journal/JournalOps.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
+#include "reference/Unit5.h"
 #include "support/TestDb.h"
 #include "ui/Msg.h"
 
@@ -57,7 +58,32 @@ namespace {
 
 const QDate kDay(2024, 3, 5); // a Tuesday
 
-// Runs `actions` on the editor while the journal window shows it.
+// What the user does in the worker list: search by the name's beginning and
+// choose; 0 leaves the list with "Выход".
+int g_chooseWorker = 0;
+
+void workerList()
+{
+    QCOMPARE(Form5->Tag, 1);
+    QCOMPARE(Form5->Button2->text(), QString("Выбрать"));
+    QVERIFY(Form5->Button2->isDefault());
+    QVERIFY(!Form5->Button1->isVisible());
+    QVERIFY(!Form5->Button3->isVisible());
+    QVERIFY(DataModule6->Workers.isOpen());
+    if (!g_chooseWorker) {
+        Form5->Button4->click();
+        return;
+    }
+    const QString fio = TestDb::scalar("select fio from accounts_dep.person where id=:id::integer",
+                                       {{"id", g_chooseWorker}})
+                            .toString();
+    Form5->Edit1->setText(fio.left(3));
+    QVERIFY(DataModule6->Workers.locate("id", g_chooseWorker));
+    Form5->Button2->click();
+}
+
+// Runs `actions` on the editor while the journal window shows it; the lists
+// it opens act as above.
 void withEditor(const std::function<void(TForm11 *)> &actions)
 {
     Modal::setHandler([actions](QDialog *d) {
@@ -67,18 +93,25 @@ void withEditor(const std::function<void(TForm11 *)> &actions)
         QApplication::processEvents();
         if (d == Form11)
             actions(Form11);
+        else if (d == Form5)
+            workerList();
         const int r = d->result();
         d->hide();
+        if (d != Form11 && Form11->isVisible()) {
+            // Back to the editor, as when a list over it closes.
+            Form11->activateWindow();
+            QApplication::processEvents();
+        }
         return r;
     });
 }
 
-// The worker and operation as the pickers hand them over.
+// The worker picked in the worker list.
 void pickWorker(int id)
 {
-    const QString fio = TestDb::scalar("select fio from accounts_dep.person where id=:id::integer", {{"id", id}})
-                            .toString();
-    Form11->WorkerChosen(id, fio);
+    g_chooseWorker = id;
+    Form11->Button3->click();
+    QVERIFY(!DataModule6->Workers.isOpen());
 }
 
 void pickOperation(int operId)
@@ -134,6 +167,7 @@ void EntryEditorTest::initTestCase()
     TestDb::fresh();
     auto *f1 = new TForm1();
     f1->Timer1->stop();
+    new TForm5();
     new TForm11();
 }
 

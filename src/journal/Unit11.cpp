@@ -4,6 +4,7 @@
 #include "journal/EntryPrice.h"
 #include "journal/JournalOps.h"
 #include "journal/Unit1.h"
+#include "reference/Unit5.h"
 #include "ui/Msg.h"
 
 #include <QCheckBox>
@@ -273,7 +274,9 @@ void TForm11::OperationChosen(int operId, int productId, double finalPrice, cons
 
 void TForm11::Button3Click()
 {
-    // The worker list in selection mode joins here.
+    // The worker list in selection mode; a choice lands in WorkerChosen.
+    Form5->SetHandover(1, [this](int id, const QString &fio) { WorkerChosen(id, fio); });
+    Form5->OpenForSelection(1);
 }
 
 void TForm11::Button4Click()
