@@ -8,6 +8,7 @@
 #include "reference/Unit7.h"
 #include "reference/Unit8.h"
 #include "reference/Unit9.h"
+#include "reports/Unit18.h"
 
 void CreateRemainingWindows()
 {
@@ -22,6 +23,7 @@ void CreateRemainingWindows()
     new TForm8();
     new TForm9();
     new TForm11();
+    new TForm18();
     new TForm26();
 }
 

@@ -1,13 +1,52 @@
 #include "app/Unit23.h"
 #include "app/AppControl.h"
+#include "data/Unit6.h"
 #include "journal/Unit1.h"
+#include "reports/Unit18.h"
+#include "ui/DBGrid.h"
+#include "ui/Msg.h"
 
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 
 TForm23 *Form23 = nullptr;
+
+namespace {
+bool isTrimmed(QChar c)
+{
+    return c.unicode() <= 0x20 || c.isSpace() || c.category() == QChar::Other_Control;
+}
+} // namespace
+
+QString TrimCode(const QString &typed)
+{
+    qsizetype b = 0, e = typed.size();
+    while (b < e && isTrimmed(typed[b]))
+        ++b;
+    while (e > b && isTrimmed(typed[e - 1]))
+        --e;
+    return typed.mid(b, e - b);
+}
+
+Role RoleOfCode(const QString &code)
+{
+    if (code == LoginCodes::FullRights || code == LoginCodes::FullRights2)
+        return Role::FullRights;
+    if (code == LoginCodes::Planner)
+        return Role::Planner;
+    if (code == LoginCodes::Foreman)
+        return Role::Foreman;
+    if (code == LoginCodes::Storekeeper)
+        return Role::Storekeeper;
+    return Role::None;
+}
 
 TForm23::TForm23(QWidget *parent) : Form(parent)
 {
@@ -23,9 +62,11 @@ void TForm23::BuildLayout()
     auto *lay = new QHBoxLayout(this);
     Edit1 = named(new QLineEdit(this), QStringLiteral("Edit1"), QStringLiteral("Код"));
     Edit1->setEchoMode(QLineEdit::Password);
+    Edit1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }")); // "*"
     Button1 = named(new QPushButton(QStringLiteral("Вход"), this), QStringLiteral("Button1"));
     Button2 = named(new QPushButton(QStringLiteral("Отмена"), this), QStringLiteral("Button2"));
     Button1->setDefault(true);
+    Button2->setAutoDefault(false);
     lay->addWidget(Edit1, 1);
     lay->addWidget(Button1);
     lay->addWidget(Button2);
@@ -48,14 +89,82 @@ void TForm23::FormActivate()
     setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)").arg(Form1->BuildDate).arg(Form1->BuildTime));
 }
 
+void TForm23::ApplyRole(Role role)
+{
+    TForm1 *j = Form1;
+    TForm18 *r = Form18;
+    auto off = [](QWidget *w) {
+        if (w)
+            w->setEnabled(false);
+    };
+    switch (role) {
+    case Role::FullRights:
+    case Role::None:
+        return;
+    case Role::Planner:
+        for (QWidget *w : std::initializer_list<QWidget *>{j->Button1, j->Button2, j->Button3, j->RadioButton1,
+                                                           j->RadioButton2, j->RadioButton3, j->RadioButton4,
+                                                           j->CBox1, j->Button8, j->DBGrid2, j->DateT})
+            off(w);
+        break;
+    case Role::Foreman:
+        off(j->Button2);
+        off(j->Button3);
+        break;
+    case Role::Storekeeper:
+        off(j->Button1);
+        off(j->Button2);
+        off(j->Button3);
+        break;
+    }
+    j->N_Reference->menuAction()->setEnabled(false);
+    j->N_Tabel->menuAction()->setEnabled(false);
+    if ((role == Role::Foreman || role == Role::Storekeeper) && r) {
+        off(r->Button1);
+        off(r->Button2);
+        off(r->Button4);
+        off(r->Button6);
+        if (role == Role::Storekeeper) {
+            r->SetRadioGroup1ItemIndex(1); // "Готовая продукция"
+            off(r->RadioGroup1);
+        }
+    }
+}
+
 void TForm23::Button1Click()
 {
-    // Login and roles are filled in with the journal window.
+    const QString code = TrimCode(Edit1->text());
+    const Role role = RoleOfCode(code);
+    Form1->ShiftNumber = 1;
+    Form1->LoginCode = code;
+    Form1->N_Tabel->menuAction()->setEnabled(role == Role::FullRights);
+    // Entries marked "ta" are never listed, whoever logs in.
+    for (int shift = 1; shift <= 4; ++shift)
+        DataModule6->journal(shift).setParam(QStringLiteral("ok"), QStringLiteral("ta"));
+    if (role == Role::None) {
+        Msg::error(QStringLiteral("Введены неверные данные."), QStringLiteral("Ошибка"));
+        Edit1->selectAll();
+        Edit1->setFocus();
+        return;
+    }
+    ApplyRole(role);
+    hide();
+    Modal::exec(Form1);
+    // The journal has closed: the run is over.
+    close();
+    EndProgram();
 }
 
 void TForm23::Button2Click()
 {
     close();
+    EndProgram();
+}
+
+void TForm23::reject()
+{
+    Form::reject();
+    EndProgram();
 }
 
 void TForm23::Timer1Timer()

@@ -1,10 +1,13 @@
 #pragma once
+#include "data/Dataset.h"
+#include "ui/DBGrid.h"
 #include "ui/Form.h"
 
+#include <QDate>
 #include <QStringList>
 
 class Dataset;
-class DBGrid;
+class QAction;
 class QCheckBox;
 class QDateEdit;
 class QMenu;
@@ -38,6 +41,39 @@ public:
     // The shared journal dataset of the selected shift.
     Dataset &CurrentJournal() const;
 
+    // Today's date as the window sees it; FixedToday, when set, stands in for
+    // the clock.
+    QDate Today() const;
+    QDate FixedToday;
+
+    // --- handlers
+    // Back to today's date with the four journals reloaded.
+    void FormActivate() override;
+    // The picked date: the four journals of that date, "Выходной" by weekday.
+    void DateTChange();
+    void DateTKeyPress(int key);
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void RadioButton3Click();
+    void RadioButton4Click();
+    void CBox1Click();
+    void Button8Click(); // "Обновить"
+    void Button4Click(); // "Выход"
+    void N_SummaryClick();
+    // Filled in by the entry editor, acceptance and deletion, and the
+    // maintenance-works journal.
+    void Button1Click() {}
+    void Button2Click() {}
+    void Button3Click() {}
+    void Button5Click() {}
+    void DBGrid2DblClick() {}
+
+    // How the grid paints an "OK" cell: green when the mark is exactly "ok"
+    // or "да", red otherwise; bold either way.
+    static CellLook OkLook(const QVariant &ok);
+    static const QColor kGreen;
+    static const QColor kRed;
+
     QTimer *Timer1 = nullptr;
     QMenuBar *MainMenu = nullptr;
     QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr, *RadioButton3 = nullptr,
@@ -50,10 +86,25 @@ public:
     QMenu *N_Reference = nullptr; // "Справочники"
     QMenu *N_Tabel = nullptr;     // "Табель"
     QMenu *N_Reports = nullptr;   // "Отчеты"
+    QAction *N_Workers = nullptr, *N_Products = nullptr, *N_Prices = nullptr, *N_OperKinds = nullptr,
+            *N_Overtime = nullptr;
+    QAction *N_TabelPiece = nullptr, *N_TabelShifts = nullptr, *N_TabelMaint = nullptr, *N_TabelAvg = nullptr,
+            *N_TabelGeneral = nullptr;
+    QAction *N_Summary = nullptr;
+    QAction *N_Exit = nullptr;
+    QAction *N_DbStructure = nullptr;
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override;
 
 private:
     void BuildLayout();
     void ConnectHandlers();
+    void ShiftButtonClick(int shift);
+    void PaintShiftButtons(int shift);
+    // Closes the four journals and opens them for the date.
+    void LoadJournals(const QDate &date);
+    QWidget *m_calendarPopup = nullptr;
 };
 
 extern TForm1 *Form1;

@@ -1,13 +1,55 @@
 #include "ui/Form.h"
 #include "ui/Msg.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
+
+namespace {
+// Remembers which of the program's windows was active before the current
+// one. Pop-ups (menus, drop-down calendars) do not count.
+class ActivationTracker : public QObject {
+public:
+    QPointer<QWidget> previous, current;
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if ((e->type() != QEvent::WindowActivate && e->type() != QEvent::Hide) || !o->isWidgetType())
+            return false;
+        auto *w = static_cast<QWidget *>(o);
+        const Qt::WindowType t = w->windowType();
+        if (!w->isWindow() || t == Qt::Popup || t == Qt::ToolTip || t == Qt::SplashScreen)
+            return false;
+        if (e->type() == QEvent::WindowActivate) {
+            previous = current;
+            current = w;
+        } else if (current == w) {
+            // A window shown again later is a new activation.
+            current = nullptr;
+        }
+        return false;
+    }
+};
+
+ActivationTracker *tracker()
+{
+    static ActivationTracker *t = nullptr;
+    if (!t && qApp) {
+        t = new ActivationTracker;
+        t->setParent(qApp);
+        qApp->installEventFilter(t);
+    }
+    return t;
+}
+} // namespace
 
 Form::Form(QWidget *parent) : QDialog(parent)
 {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    tracker();
 }
 
 void Form::setFixedClientSize(int w, int h)
@@ -23,7 +65,11 @@ bool Form::event(QEvent *e)
 {
     if (e->type() == QEvent::WindowActivate) {
         const bool r = QDialog::event(e);
-        if (!Msg::consumeBoxClosed())
+        // The user coming back from another program to this same window is
+        // not an activation within the program.
+        const ActivationTracker *t = tracker();
+        const bool backFromOutside = t && t->current == this && t->previous == this;
+        if (!Msg::consumeBoxClosed() && !backFromOutside)
             FormActivate();
         return r;
     }

@@ -3,7 +3,8 @@
 
 // Base of every window: a dialog shown modally on demand and hidden when
 // closed. FormActivate runs each time the window becomes the program's active
-// window, except when only a message box over it has closed.
+// window, except when only a message box over it has closed or the user comes
+// back to it from another program.
 class Form : public QDialog {
     Q_OBJECT
 public:
