@@ -10,6 +10,7 @@
 #include "ui/Msg.h"
 
 #include <QDateEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -32,6 +33,7 @@ private slots:
     void deleteIsOneTransaction();
     void deleteEntryGoneMeanwhile();
     void deleteOnEmptyJournalAsksNothing();
+    void journalButtonsReachTheEntries();
 };
 
 namespace {
@@ -261,6 +263,32 @@ void EntryDeleteTest::deleteOnEmptyJournalAsksNothing()
     JournalOps::DeleteEntry();
     QVERIFY(Msg::shown().isEmpty());
     QCOMPARE(entries(), 1);
+}
+
+// The journal window's own controls lead to the editor, the deletion and
+// the toggle.
+void EntryDeleteTest::journalButtonsReachTheEntries()
+{
+    const int id = entry(Ivanov, Assembly, kDay, 1, 6, "no");
+    entry(Petrov, Assembly, kDay, 1, 2, "no");
+    openJournals(kDay);
+    QVERIFY(DataModule6->Smena1.locate("id", id));
+    QStringList opened;
+    Modal::setHandler([&](QDialog *d) {
+        opened << d->windowTitle();
+        return 0;
+    });
+    Form1->Button1->click();
+    Form1->Button2->click();
+    Modal::setHandler({});
+    QCOMPARE(opened, QStringList({"Заведение новой позиции (11)", "Изменение данных о позиции (11)"}));
+    QVERIFY(DataModule6->Smena1.locate("id", id));
+    emit Form1->DBGrid2->DblClick();
+    QCOMPARE(mark(id), QString("ok"));
+    QVERIFY(DataModule6->Smena1.locate("id", id));
+    Msg::answer(true);
+    Form1->Button3->click();
+    QCOMPARE(entries("id=:id::integer", {{"id", id}}), 0);
 }
 
 QTEST_MAIN(EntryDeleteTest)

@@ -1,4 +1,5 @@
 #include "journal/JournalOps.h"
+#include "app/Unit23.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "journal/TimesheetDay.h"
@@ -11,8 +12,6 @@
 #include <tuple>
 
 namespace JournalOps {
-
-const char *const kForemanCode = "quorbel";
 
 int EntryShift(int shiftNumber)
 {
@@ -196,7 +195,7 @@ void DeleteEntry()
 
 void AcceptToggle()
 {
-    if (Form1->LoginCode == QLatin1String(kForemanCode))
+    if (Form1->LoginCode == LoginCodes::Foreman)
         return;
     Dataset &j = Form1->CurrentJournal();
     if (!j.isOpen() || j.recNo() == 0)

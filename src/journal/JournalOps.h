@@ -64,6 +64,4 @@ void SetMark(Connection &conn, int id, const QString &mark);
 // The journal window's shift as the entries store it: 2, 3, 4, else 1.
 int EntryShift(int shiftNumber);
 
-extern const char *const kForemanCode;
-
 } // namespace JournalOps
