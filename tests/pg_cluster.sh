@@ -33,7 +33,7 @@ PY
   [ -n "$addr" ] || { echo "no free loopback address" >&2; exit 1; }
   as_pg "$bin/initdb" -D "$dir/data" -U postgres --auth=trust -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1
   as_pg "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 start -o \
-    "-c listen_addresses=$addr -c port=5432 -c unix_socket_directories='$dir' -c fsync=off -c full_page_writes=off -c synchronous_commit=off -c max_connections=60" >/dev/null
+    "-c listen_addresses=$addr -c port=5432 -c unix_socket_directories='$dir' -c fsync=off -c full_page_writes=off -c synchronous_commit=off -c max_connections=60 -c autovacuum=off" >/dev/null
   psql() { as_pg "$bin/psql" -h "$dir" -p 5432 -U postgres -v ON_ERROR_STOP=1 -q "$@"; }
   psql -d postgres -c "create role sys login createdb password 'wompvlk'"
   psql -d postgres -c "create database tabel_tpl owner sys"

@@ -1,9 +1,12 @@
 #include "app/Startup.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
+#include "reference/Unit10.h"
 #include "reference/Unit2.h"
+#include "reference/Unit22.h"
 #include "reference/Unit26.h"
 #include "reference/Unit3.h"
+#include "reference/Unit4.h"
 #include "reference/Unit5.h"
 #include "reference/Unit7.h"
 #include "reference/Unit8.h"
@@ -18,12 +21,15 @@ void CreateRemainingWindows()
     // TForm20, TForm22, TForm24, TForm25, TForm26, TForm27.
     new TForm2();
     new TForm3();
+    new TForm4();
     new TForm5();
     new TForm7();
     new TForm8();
     new TForm9();
+    new TForm10();
     new TForm11();
     new TForm18();
+    new TForm22();
     new TForm26();
 }
 

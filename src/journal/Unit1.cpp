@@ -1,5 +1,6 @@
 #include "journal/Unit1.h"
 #include "reference/Unit3.h"
+#include "reference/Unit4.h"
 #include "reference/Unit5.h"
 #include "reference/Unit8.h"
 #include "app/AppControl.h"
@@ -261,6 +262,7 @@ void TForm1::ConnectHandlers()
     connect(N_Summary, &QAction::triggered, this, &TForm1::N_SummaryClick);
     connect(N_Workers, &QAction::triggered, this, [] { Form5->OpenForMaintenance(); });
     connect(N_Products, &QAction::triggered, this, [] { Form3->OpenForMaintenance(); });
+    connect(N_Prices, &QAction::triggered, this, [] { Form4->OpenForMaintenance(); });
     connect(N_OperKinds, &QAction::triggered, this, [] { Form8->OpenForMaintenance(); });
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);

@@ -1,0 +1,178 @@
+#include "reference/Unit10.h"
+#include "data/DbError.h"
+#include "data/Unit6.h"
+#include "reference/Unit3.h"
+#include "reference/Unit8.h"
+#include "ui/Msg.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TForm10 *Form10 = nullptr;
+
+TForm10::TForm10(QWidget *parent) : Form(parent)
+{
+    Form10 = this;
+    setObjectName(QStringLiteral("Form10"));
+    BuildLayout();
+    ConnectHandlers();
+}
+
+void TForm10::BuildLayout()
+{
+    auto *lay = new QVBoxLayout(this);
+    auto *group = named(new QGroupBox(QStringLiteral("Цена операции"), this), QStringLiteral("GroupBox1"));
+    auto *grid = new QGridLayout(group);
+
+    auto *label1 = named(new QLabel(QStringLiteral("Марка изделия"), group), QStringLiteral("Label1"));
+    Edit1 = named(new QLineEdit(group), QStringLiteral("Edit1"), QStringLiteral("Марка изделия"));
+    Button3 = named(new QPushButton(QStringLiteral("..."), group), QStringLiteral("Button3"),
+                    QStringLiteral("Выбрать изделие"));
+    auto *label2 = named(new QLabel(QStringLiteral("Операция"), group), QStringLiteral("Label2"));
+    Edit2 = named(new QLineEdit(group), QStringLiteral("Edit2"), QStringLiteral("Операция"));
+    Button4 = named(new QPushButton(QStringLiteral("..."), group), QStringLiteral("Button4"),
+                    QStringLiteral("Выбрать операцию"));
+    auto *label3 = named(new QLabel(QStringLiteral("Вид"), group), QStringLiteral("Label3"));
+    ComboBox1 = named(new QComboBox(group), QStringLiteral("ComboBox1"), QStringLiteral("Вид"));
+    ComboBox1->addItems({QStringLiteral("Готовая продукция"), QStringLiteral("Заготовки")});
+    ComboBox1->setCurrentIndex(0);
+
+    for (QLineEdit *e : {Edit1, Edit2}) {
+        e->setReadOnly(true);
+        e->setFocusPolicy(Qt::NoFocus);
+    }
+    label1->setBuddy(Button3);
+    label2->setBuddy(Button4);
+    label3->setBuddy(ComboBox1);
+    Button3->setFixedWidth(28);
+    Button4->setFixedWidth(28);
+    Button3->setAutoDefault(false);
+    Button4->setAutoDefault(false);
+
+    grid->addWidget(label1, 0, 0);
+    grid->addWidget(Edit1, 0, 1);
+    grid->addWidget(Button3, 0, 2);
+    grid->addWidget(label2, 1, 0);
+    grid->addWidget(Edit2, 1, 1);
+    grid->addWidget(Button4, 1, 2);
+    grid->addWidget(label3, 2, 0);
+    grid->addWidget(ComboBox1, 2, 1, 1, 2);
+    lay->addWidget(group);
+
+    auto *buttons = new QHBoxLayout();
+    Button1 = named(new QPushButton(QStringLiteral("Записать"), this), QStringLiteral("Button1"));
+    Button2 = named(new QPushButton(QStringLiteral("Отмена"), this), QStringLiteral("Button2"));
+    Button1->setDefault(true);
+    Button2->setAutoDefault(false);
+    buttons->addStretch(1);
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    lay->addLayout(buttons);
+    setFixedClientSize(420, 170);
+    setTabOrder(Button3, Button4);
+    setTabOrder(Button4, ComboBox1);
+    setTabOrder(ComboBox1, Button1);
+    setTabOrder(Button1, Button2);
+}
+
+void TForm10::ConnectHandlers()
+{
+    connect(Button1, &QPushButton::clicked, this, &TForm10::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm10::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm10::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm10::Button4Click);
+}
+
+void TForm10::FormActivate()
+{
+    Button3->setFocus();
+}
+
+void TForm10::Button2Click()
+{
+    close();
+}
+
+void TForm10::Button3Click()
+{
+    // The product list as a picker: a choice fills the product box and id.
+    Form3->SetHandover([](int id, const QString &marka) {
+        Form10->Edit1->setText(marka);
+        Form10->IzdelId = id;
+    });
+    Form3->OpenForSelection();
+}
+
+void TForm10::Button4Click()
+{
+    // The kinds list as a picker: a choice fills the kind box and id.
+    Form8->SetHandover([](int id, const QString &vid) {
+        Form10->Edit2->setText(vid);
+        Form10->VidId = id;
+    });
+    Form8->OpenForSelection();
+}
+
+void TForm10::Button1Click()
+{
+    if (Edit1->text().trimmed().isEmpty() || Edit2->text().trimmed().isEmpty() || ComboBox1->currentIndex() < 0) {
+        Msg::error(QStringLiteral("Все поля должны быть заполнены!"), QStringLiteral("Ошибка"));
+        return;
+    }
+    TDataModule6 &dm = *DataModule6;
+    const int naimen = ComboBox1->currentIndex();
+    SqlParams p{{QStringLiteral("v"), VidId}, {QStringLiteral("n"), naimen}, {QStringLiteral("i"), IzdelId}};
+    const bool change = Tag == 2;
+    if (change) {
+        if (dm.Oper.recNo() <= 0)
+            return;
+        p.append({QStringLiteral("id"), int(dm.Oper.asInt(QStringLiteral("id")))});
+    }
+
+    const QString message = QStringLiteral("Операция с такими параметрами уже заведена!");
+    const QString check = change
+        ? QStringLiteral("select count(*) as cnt from accounts_dep.OPER where vid=:v::integer and naimen=:n::integer "
+                         "and i_id=:i::integer and id<>:id::integer")
+        : QStringLiteral("select count(ID) as cnt from accounts_dep.OPER where vid=:v::integer and naimen=:n::integer "
+                         "and i_id=:i::integer");
+    if (dm.CheckDuplicate(check, message, p))
+        return;
+
+    // Count again and write under one lock on the operation's product, kind
+    // and product kind, so two clients cannot both add it; no message is
+    // shown while the lock is held.
+    Transaction t(dm.ADO_DB);
+    dm.ADO_DB.advisoryLock(QStringLiteral("accounts_dep.oper:%1:%2:%3").arg(VidId).arg(naimen).arg(IzdelId));
+    if (dm.ADO_DB.scalar(check, p).toLongLong() > 0) {
+        t.commit();
+        dm.CheckDuplicate(check, message, p); // added meanwhile elsewhere
+        return;
+    }
+    if (!change) {
+        dm.Oper_ins.execute(QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)values "
+                                           "(:v::integer, :n::integer, :i::integer, 0)"),
+                            p);
+        // The operation's first norm, so that it is listed and its norms can
+        // be edited; a norm the database gave it already is kept.
+        dm.ADO_DB.exec(QStringLiteral("insert into accounts_dep.norm (o_id, norma, price, prize) select o.id, 0, 0, 0 "
+                                      "from accounts_dep.oper o where o.vid=:v::integer and o.naimen=:n::integer and "
+                                      "o.i_id=:i::integer and not exists (select 1 from accounts_dep.norm m where "
+                                      "m.o_id=o.id)"),
+                       p);
+    } else if (dm.Oper_ed.execute(QStringLiteral("update accounts_dep.oper set vid=:v::integer, naimen=:n::integer,  "
+                                                 "i_id=:i::integer where id=:id::integer"),
+                                  p)
+               == 0) {
+        throw DbError(QStringLiteral("Операция не найдена: возможно, её удалили с другого рабочего места."));
+    }
+    t.commit();
+    dm.Oper.close();
+    dm.Oper.open();
+    done(QDialog::Accepted);
+}

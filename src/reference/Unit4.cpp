@@ -1,0 +1,312 @@
+#include "reference/Unit4.h"
+#include "data/Unit6.h"
+#include "export/XlsExport.h"
+#include "journal/Unit1.h"
+#include "reference/Unit10.h"
+#include "reference/Unit22.h"
+#include "ui/DBGrid.h"
+#include "ui/Msg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TForm4 *Form4 = nullptr;
+
+namespace {
+
+// naimen of the current row: 0 finished product, anything else blanks.
+bool finishedProduct(const Dataset &ds)
+{
+    return !ds.isNull(QStringLiteral("naimen")) && ds.asInt(QStringLiteral("naimen")) == 0;
+}
+
+QString productKind(const Dataset &ds)
+{
+    return finishedProduct(ds) ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");
+}
+
+// Wait cursor for the length of a scope.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+QString TForm4::xlsRepSql()
+{
+    return QStringLiteral(
+        "select izdel.MARKA, vid_oper.VID, oper.NAIMEN,(SELECT (CASE naimen WHEN 0 THEN 'Готовая продукция' "
+        "ELSE 'Заготовки' END)) as nmn, oper.CENA_new as cena, oper.id, oper.i_id,\n"
+        " oper.VID as oper_vid from accounts_dep.OPER,accounts_dep.IZDEL,accounts_dep.VID_OPER where "
+        "OPER.i_id=IZDEL.id \n"
+        "and oper.vid=vid_oper.id order by izdel.marka, vid_oper.vid, oper.naimen");
+}
+
+TForm4::TForm4(QWidget *parent)
+    : Form(parent), XLS_Rep(DataModule6->ADO_DB, QStringLiteral("XLS_Rep"), xlsRepSql(), this)
+{
+    Form4 = this;
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Операции"));
+    BuildLayout();
+    ConnectHandlers();
+}
+
+void TForm4::BuildLayout()
+{
+    auto *lay = new QVBoxLayout(this);
+    DBGrid1 = named(new DBGrid(this), QStringLiteral("DBGrid1"), QStringLiteral("Операции"));
+    DBGrid1->setDataset(&DataModule6->Oper);
+    auto column = [](const char *field, const char *title, int width, bool right) {
+        GridColumn c;
+        c.field = QString::fromUtf8(field);
+        c.title = QString::fromUtf8(title);
+        c.width = width;
+        c.align = (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+        c.boldTitle = false;
+        c.titleAlign = Qt::AlignCenter;
+        return c;
+    };
+    const QList<GridColumn> cols{
+        column("MARKA", "Марка", 230, false),
+        column("VID", "Опреция", 200, false),
+        column("cena", "Цена (min)", 80, true),
+        column("nmn", "Вид", 140, false),
+        column("norma", "Нормы (шт.)", 80, true),
+    };
+    DBGrid1->setColumns(cols);
+    lay->addWidget(DBGrid1);
+
+    auto *row = new QHBoxLayout();
+    Button1 = named(new QPushButton(QStringLiteral("Добавить"), this), QStringLiteral("Button1"));
+    Button2 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button2"));
+    Button3 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button3"));
+    Button5 = named(new QPushButton(QStringLiteral("Excel"), this), QStringLiteral("Button5"));
+    CheckBox1 = named(new QCheckBox(QStringLiteral("Цены"), this), QStringLiteral("CheckBox1"));
+    Edit1 = named(new QLineEdit(this), QStringLiteral("Edit1"), QStringLiteral("Поиск по марке"));
+    Button4 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button4"));
+    for (QPushButton *b : {Button2, Button3, Button5, Button4})
+        b->setAutoDefault(false);
+    Button1->setDefault(true);
+    row->addWidget(Button1);
+    row->addWidget(Button2);
+    row->addWidget(Button3);
+    row->addWidget(Button5);
+    row->addWidget(CheckBox1);
+    row->addWidget(Edit1, 1);
+    row->addWidget(Button4);
+    lay->addLayout(row);
+    setFixedClientSize(800, 480);
+}
+
+void TForm4::ConnectHandlers()
+{
+    connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm4::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm4::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm4::Button5Click);
+    connect(DBGrid1, &DBGrid::DblClick, this, &TForm4::DBGrid1DblClick);
+    connect(Edit1, &QLineEdit::textChanged, this, &TForm4::Edit1Change);
+    Edit1->installEventFilter(this);
+}
+
+void TForm4::FormActivate()
+{
+    if (Edit1->isVisible())
+        Edit1->setFocus();
+}
+
+void TForm4::OpenForMaintenance()
+{
+    Tag = 0;
+    DataModule6->Oper.open();
+    Button2->setDefault(false);
+    Button2->setText(QStringLiteral("Изменить"));
+    Button1->setDefault(true);
+    Button1->show();
+    Button3->show();
+    Modal::exec(this);
+    DataModule6->Oper.close();
+}
+
+std::optional<OperationChoice> TForm4::SelectOperation(int operationId)
+{
+    Dataset &oper = DataModule6->Oper;
+    Tag = 1;
+    Button2->setText(QStringLiteral("Выбрать"));
+    Button1->setDefault(false);
+    Button2->setDefault(true);
+    Button1->hide();
+    Button3->hide();
+    Edit1->show();
+    Edit1->clear();
+    oper.clearFilter();
+    oper.open();
+    if (operationId == 0 || !oper.locate(QStringLiteral("id"), operationId))
+        oper.first();
+    m_choice.reset();
+    Modal::exec(this);
+    Button2->setDefault(false);
+    Edit1->hide();
+    Edit1->clear();
+    oper.clearFilter();
+    return m_choice;
+}
+
+void TForm4::Edit1Change(const QString &text)
+{
+    Dataset &oper = DataModule6->Oper;
+    if (text.trimmed().isEmpty())
+        oper.clearFilter();
+    else
+        oper.setFilter(QStringLiteral("marka"), QLatin1Char('%') + text + QLatin1Char('%'), true);
+}
+
+bool TForm4::eventFilter(QObject *o, QEvent *e)
+{
+    if (o == Edit1 && e->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent *>(e)->key()) {
+        case Qt::Key_Up:
+            DataModule6->Oper.prior();
+            return true;
+        case Qt::Key_Down:
+            DataModule6->Oper.next();
+            return true;
+        case Qt::Key_Delete:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            // The search box takes typed characters and Backspace only.
+            return true;
+        default:
+            break;
+        }
+    }
+    return Form::eventFilter(o, e);
+}
+
+void TForm4::DBGrid1DblClick()
+{
+    if (!CheckBox1->isChecked() || Tag == 1) {
+        Button2Click();
+        return;
+    }
+    Dataset &oper = DataModule6->Oper;
+    if (oper.recNo() <= 0)
+        return;
+    Form22->ShowNorms(int(oper.asInt(QStringLiteral("id"))));
+}
+
+void TForm4::Button1Click()
+{
+    Form10->Edit1->clear();
+    Form10->Edit2->clear();
+    Form10->ComboBox1->setCurrentIndex(0);
+    Form10->setWindowTitle(QStringLiteral("Заведение новой цены за операцию"));
+    Form10->Tag = 1;
+    Modal::exec(Form10);
+}
+
+void TForm4::Button2Click()
+{
+    Dataset &oper = DataModule6->Oper;
+    if (oper.recNo() <= 0)
+        return;
+    if (Tag == 1) {
+        OperationChoice c;
+        c.productId = int(oper.asInt(QStringLiteral("i_id")));
+        c.operationId = int(oper.asInt(QStringLiteral("id")));
+        c.basePrice = oper.asDouble(QStringLiteral("cena"));
+        double price = c.basePrice;
+        if (Form1 && Form1->CBox1->isChecked())
+            price *= 2;
+        const int shift = Form1 ? Form1->ShiftNumber : 1;
+        if (shift == 3)
+            price *= 1.2;
+        else if (shift == 4)
+            price *= 1.5;
+        c.price = price;
+
+        Dataset &control = DataModule6->Control;
+        control.close();
+        control.setSql(QStringLiteral("select marka from accounts_dep.izdel where id=:id::integer"));
+        control.setParam(QStringLiteral("id"), c.productId);
+        control.open();
+        QString text = control.text(QStringLiteral("marka")).trimmed() + QStringLiteral("; ");
+        control.close();
+        text += oper.text(QStringLiteral("vid")).trimmed() + QStringLiteral("; ");
+        text += productKind(oper);
+        c.text = text;
+        m_choice = c;
+        done(QDialog::Accepted);
+        return;
+    }
+    Form10->setWindowTitle(QStringLiteral("Изменение данных о цене за операцию"));
+    Form10->Tag = 2;
+    Form10->Edit1->setText(oper.text(QStringLiteral("marka")).trimmed());
+    Form10->Edit2->setText(oper.text(QStringLiteral("vid")).trimmed());
+    Form10->ComboBox1->setCurrentIndex(finishedProduct(oper) ? 0 : 1);
+    Form10->IzdelId = int(oper.asInt(QStringLiteral("i_id")));
+    Form10->VidId = int(oper.asInt(QStringLiteral("oper_vid")));
+    Modal::exec(Form10);
+}
+
+void TForm4::Button3Click()
+{
+    Dataset &oper = DataModule6->Oper;
+    if (oper.recNo() <= 0)
+        return;
+    if (!Msg::question(QStringLiteral("Удалить операцию?"), QStringLiteral("Удаление")))
+        return;
+    Command &del = DataModule6->Oper_del;
+    del.setParam(QStringLiteral("id"), int(oper.asInt(QStringLiteral("id"))));
+    del.execute();
+    oper.close();
+    oper.open();
+}
+
+void TForm4::Button4Click()
+{
+    close();
+}
+
+void TForm4::Button5Click()
+{
+    WaitCursor wait;
+    XLS_Rep.close();
+    XLS_Rep.open();
+    struct CloseAfter {
+        Dataset &ds;
+        ~CloseAfter() { ds.close(); }
+    } closeAfter{XLS_Rep};
+
+    XlsExport xls;
+    if (!xls.start(QStringLiteral("Операции")))
+        return;
+    const QStringList headings{QStringLiteral("Марка"), QStringLiteral("Операция"), QStringLiteral("Цена"),
+                               QStringLiteral("Вид")};
+    for (int c = 0; c < headings.size(); ++c)
+        xls.writeValue(1, c + 1, 1, headings[c]);
+    const int n = XLS_Rep.recordCount();
+    XLS_Rep.first();
+    for (int i = 0; i < n; ++i, XLS_Rep.next()) {
+        const int row = i + 2;
+        xls.writeValue(1, 1, row, XLS_Rep.text(QStringLiteral("marka")));
+        xls.writeValue(1, 2, row, XLS_Rep.text(QStringLiteral("vid")));
+        const QString cena = XLS_Rep.isNull(QStringLiteral("cena"))
+            ? QString()
+            : XlsExport::numberText(XLS_Rep.asDouble(QStringLiteral("cena")));
+        xls.writeValue(1, 3, row, cena);
+        xls.writeValue(1, 4, row, productKind(XLS_Rep));
+    }
+    xls.show();
+}
