@@ -8,6 +8,7 @@
 #include "journal/JournalOps.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
+#include "reference/Unit4.h"
 #include "reference/Unit5.h"
 #include "support/TestDb.h"
 #include "ui/Msg.h"
@@ -47,6 +48,7 @@ private slots:
     void changeToAnotherOperationTakesItsPrice();
     void changeOnEmptyJournalDoesNothing();
     void cancelKeepsBoxes();
+    void clickOnBoxesPicks();
 
     void timesheetUpkeep_data();
     void timesheetUpkeep();
@@ -82,6 +84,27 @@ void workerList()
     Form5->Button2->click();
 }
 
+// What the user does in the operations list: choose the operation; 0 leaves
+// the list with "Выход". g_operListRow: the operation the list stood on.
+int g_chooseOper = 0;
+int g_operListRow = 0;
+
+void operationList()
+{
+    Dataset &oper = DataModule6->Oper;
+    QCOMPARE(Form4->Tag, 1);
+    QCOMPARE(Form4->Button2->text(), QString("Выбрать"));
+    QVERIFY(Form4->Button2->isDefault());
+    QVERIFY(oper.isOpen());
+    g_operListRow = int(oper.asInt("id"));
+    if (!g_chooseOper) {
+        Form4->Button4->click();
+        return;
+    }
+    QVERIFY(oper.locate("id", g_chooseOper));
+    Form4->Button2->click();
+}
+
 // Runs `actions` on the editor while the journal window shows it; the lists
 // it opens act as above.
 void withEditor(const std::function<void(TForm11 *)> &actions)
@@ -95,6 +118,8 @@ void withEditor(const std::function<void(TForm11 *)> &actions)
             actions(Form11);
         else if (d == Form5)
             workerList();
+        else if (d == Form4)
+            operationList();
         const int r = d->result();
         d->hide();
         if (d != Form11 && Form11->isVisible()) {
@@ -114,17 +139,12 @@ void pickWorker(int id)
     QVERIFY(!DataModule6->Workers.isOpen());
 }
 
+// The operation picked in the operations list.
 void pickOperation(int operId)
 {
-    Dataset &oper = DataModule6->Oper;
-    oper.close();
-    oper.open();
-    QVERIFY(oper.locate("id", operId));
-    const double price = EntryPrice::ApplyFactors(oper.asDouble("cena"), Form1->CBox1->isChecked(),
-                                                  Form1->ShiftNumber);
-    const QString text = TForm11::OperationText(oper.text("marka"), oper.text("vid"), int(oper.asInt("naimen")));
-    Form11->OperationChosen(operId, int(oper.asInt("i_id")), price, text);
-    Form11->AfterOperationPick();
+    g_chooseOper = operId;
+    Form11->Button4->click();
+    QVERIFY(!DataModule6->Oper.isOpen());
 }
 
 void type(QLineEdit *e, const QString &text)
@@ -167,6 +187,7 @@ void EntryEditorTest::initTestCase()
     TestDb::fresh();
     auto *f1 = new TForm1();
     f1->Timer1->stop();
+    new TForm4();
     new TForm5();
     new TForm11();
 }
@@ -534,6 +555,7 @@ void EntryEditorTest::changeToAnotherOperationTakesItsPrice()
     QVERIFY(DataModule6->Smena4.locate("id", id));
     withEditor([&](TForm11 *f) {
         pickOperation(Cutting); // 10 x 2 x 1.5
+        QCOMPARE(g_operListRow, int(Painting)); // the list opened on the entry's operation
         QVERIFY(!f->Edit5->isEnabled());
         QCOMPARE(f->Edit7->text(), QString("30"));
         QCOMPARE(f->Edit8->text(), QString("10"));
@@ -567,6 +589,40 @@ void EntryEditorTest::cancelKeepsBoxes()
     QCOMPARE(entries(), 0);
     QCOMPARE(Form11->Edit1->text(), QString("Иванов И.И."));
     QCOMPARE(Form11->Edit3->text(), QString("9"));
+}
+
+void EntryEditorTest::clickOnBoxesPicks()
+{
+    withEditor([&](TForm11 *f) {
+        g_chooseWorker = Petrov;
+        QTest::mouseClick(f->Edit1, Qt::LeftButton);
+        QCOMPARE(f->Edit1->text(), QString("Петров П.П."));
+        QCOMPARE(f->WorkerId, int(Petrov));
+        // Leaving the list without a choice changes nothing.
+        g_chooseWorker = 0;
+        QTest::mouseClick(f->Edit1, Qt::LeftButton);
+        QCOMPARE(f->Edit1->text(), QString("Петров П.П."));
+        QCOMPARE(f->WorkerId, int(Petrov));
+        QVERIFY(!DataModule6->Workers.isOpen());
+        // The operation's box likewise; for a new entry the list stands on its
+        // first row (ordered by mark, kind, product kind), not on the last pick.
+        g_chooseOper = Cutting;
+        QTest::mouseClick(f->Edit2, Qt::LeftButton);
+        QCOMPARE(f->OperId, int(Cutting));
+        g_chooseOper = Painting;
+        QTest::mouseClick(f->Edit2, Qt::LeftButton);
+        QCOMPARE(g_operListRow, int(Painting));
+        QCOMPARE(f->Edit2->text(), QString("СТ-1; ПоКрАсКа; Заготовки"));
+        QVERIFY(f->Edit5->isEnabled());
+        g_chooseOper = 0;
+        QTest::mouseClick(f->Edit2, Qt::LeftButton);
+        QCOMPARE(f->Edit2->text(), QString("СТ-1; ПоКрАсКа; Заготовки"));
+        QCOMPARE(f->OperId, int(Painting));
+        QCOMPARE(f->Edit7->text(), QString("3"));
+        QCOMPARE(f->Edit8->text(), QString("3"));
+        f->Button2->click();
+    });
+    JournalOps::AddEntry();
 }
 
 // What a save does to the timesheet cells around it.

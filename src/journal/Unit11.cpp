@@ -4,6 +4,7 @@
 #include "journal/EntryPrice.h"
 #include "journal/JournalOps.h"
 #include "journal/Unit1.h"
+#include "reference/Unit4.h"
 #include "reference/Unit5.h"
 #include "ui/Msg.h"
 
@@ -281,8 +282,21 @@ void TForm11::Button3Click()
 
 void TForm11::Button4Click()
 {
-    // The operations list in selection mode joins here.
+    // The operations list in selection mode, on its first row for a new entry
+    // and on the entry's own operation for a change.
+    int current = 0;
+    if (Tag == 2) {
+        const Dataset &j = Form1->CurrentJournal();
+        if (j.isOpen() && j.recNo() > 0)
+            current = int(j.asInt(QStringLiteral("o_id")));
+    }
+    if (const auto choice = Form4->SelectOperation(current)) {
+        OperationChosen(choice->operationId, choice->productId, choice->price, choice->text);
+        m_baseText = EntryPrice::DisplayText(choice->basePrice);
+    }
     AfterOperationPick();
+    // Read afresh at the next pick: prices may change meanwhile.
+    DataModule6->Oper.close();
 }
 
 void TForm11::AfterOperationPick()
