@@ -47,6 +47,7 @@ private slots:
     void changeFillsEditorAndKeepsPrice();
     void changeToAnotherOperationTakesItsPrice();
     void changeOnEmptyJournalDoesNothing();
+    void changeWhenTheMarkNamesPaint();
     void cancelKeepsBoxes();
     void clickOnBoxesPicks();
 
@@ -575,6 +576,32 @@ void EntryEditorTest::changeOnEmptyJournalDoesNothing()
     JournalOps::ChangeEntry();
     QVERIFY(!shown);
     QVERIFY(Msg::shown().isEmpty());
+}
+
+// The colour rule reads the whole operation text in change mode too, so an
+// entry whose product mark names paint can be changed and saved.
+void EntryEditorTest::changeWhenTheMarkNamesPaint()
+{
+    TestDb::exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption, id_msm_bs, massa) "
+                 "values (2003, 'Краска-1', 6, 1)");
+    TestDb::exec("insert into accounts_dep.oper (id, vid, naimen, i_id, cena_new) values (304, 11, 0, 2003, 0)");
+    TestDb::exec("insert into accounts_dep.norm (o_id, norma, price, prize) values (304, 1, 2, 0)");
+    const int id = TestDb::scalar("insert into accounts_dep.smena (w_id, i_id, o_id, kol_vo, brak, data, smena, "
+                                  "cena, color, time, ok, vvod, prize) values (101, 2003, 304, 5, 0, "
+                                  "'2024-03-05', 1, 2, 4, 3, 'no', now(), 0) returning id")
+                       .toInt();
+    openJournals(kDay);
+    QVERIFY(DataModule6->Smena1.locate("id", id));
+    withEditor([&](TForm11 *f) {
+        QCOMPARE(f->Edit2->text(), QString("Краска-1; Сборка; Готовая продукция"));
+        QVERIFY(f->Edit5->isEnabled());
+        QCOMPARE(f->Edit5->text(), QString("4"));
+        type(f->Edit3, "6");
+        f->Button1->click();
+    });
+    JournalOps::ChangeEntry();
+    QVERIFY(Msg::shown().isEmpty());
+    QCOMPARE(entries("id=:id::integer and kol_vo=6 and color=4", {{"id", id}}), 1);
 }
 
 void EntryEditorTest::cancelKeepsBoxes()
