@@ -32,6 +32,17 @@ create table if not exists cmn_contractor.person (
   s_caption varchar(254),
   s_code    varchar(254)
 );
+-- The journal finds a worker by "w_id=person.id or s_code::t_id=w_id", the
+-- timesheets by s_code::integer / ::t_integer (all three are the same integer
+-- expression to the planner). With this index each entry probes the person by
+-- both keys instead of casting every person's code for every entry. A database
+-- whose codes are not all numbers (which the journal cannot read anyway) keeps
+-- loading, without the index.
+do $$ begin
+  create index if not exists person_s_code_t_id on cmn_contractor.person ((s_code::public.t_id));
+exception when invalid_text_representation or numeric_value_out_of_range then
+  raise notice 'person_s_code_t_id not created: cmn_contractor.person has codes that are not numbers';
+end $$;
 
 create table if not exists cmn_classifier.item (
   id              numeric(15,0) primary key,
