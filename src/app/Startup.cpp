@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 #include "journal/Unit1.h"
+#include "journal/Unit11.h"
 #include "reference/Unit10.h"
 #include "reference/Unit2.h"
 #include "reference/Unit22.h"
@@ -26,6 +27,7 @@ void CreateRemainingWindows()
     new TForm8();
     new TForm9();
     new TForm10();
+    new TForm11();
     new TForm18();
     new TForm22();
     new TForm26();

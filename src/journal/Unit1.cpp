@@ -6,6 +6,7 @@
 #include "app/AppControl.h"
 #include "app/Unit23.h"
 #include "data/Unit6.h"
+#include "journal/JournalOps.h"
 #include "reports/Unit18.h"
 #include "ui/Msg.h"
 
@@ -263,10 +264,12 @@ void TForm1::ConnectHandlers()
     connect(N_Products, &QAction::triggered, this, [] { Form3->OpenForMaintenance(); });
     connect(N_Prices, &QAction::triggered, this, [] { Form4->OpenForMaintenance(); });
     connect(N_OperKinds, &QAction::triggered, this, [] { Form8->OpenForMaintenance(); });
-    // Joined when their windows arrive: Button1 (Button1Click), Button2
-    // (Button2Click), Button3 (Button3Click), Button5 (Button5Click), the
-    // grid's DblClick (DBGrid2DblClick), the lists of "Справочники" and the
-    // timesheet items of "Табель". "Внеурочное" and "Структура БД" do nothing.
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(DBGrid2, &DBGrid::DblClick, this, &TForm1::DBGrid2DblClick);
+    // Joined when their windows arrive: Button5 (Button5Click), the lists of
+    // "Справочники" and the timesheet items of "Табель". "Внеурочное" and "Структура БД" do nothing.
 }
 
 QDate TForm1::Today() const
@@ -352,6 +355,11 @@ void TForm1::CBox1Click()
 {
     paintToggle(CBox1, CBox1->isChecked(), kRed);
 }
+
+void TForm1::Button1Click() { JournalOps::AddEntry(); }
+void TForm1::Button2Click() { JournalOps::ChangeEntry(); }
+void TForm1::Button3Click() { JournalOps::DeleteEntry(); }
+void TForm1::DBGrid2DblClick() { JournalOps::AcceptToggle(); }
 
 void TForm1::Button8Click()
 {

@@ -60,13 +60,12 @@ public:
     void Button8Click(); // "Обновить"
     void Button4Click(); // "Выход"
     void N_SummaryClick();
-    // Filled in by the entry editor, acceptance and deletion, and the
-    // maintenance-works journal.
-    void Button1Click() {}
-    void Button2Click() {}
-    void Button3Click() {}
+    void Button1Click();    // "Добавить": the entry editor
+    void Button2Click();    // "Изменить": the entry editor on the current entry
+    void Button3Click();    // "Удалить"
+    void DBGrid2DblClick(); // acceptance toggle
+    // Filled in by the maintenance-works journal.
     void Button5Click() {}
-    void DBGrid2DblClick() {}
 
     // How the grid paints an "OK" cell: green when the mark is exactly "ok"
     // or "да", red otherwise; bold either way.

@@ -1,0 +1,96 @@
+#include "journal/TimesheetDay.h"
+#include "data/Connection.h"
+#include "data/DbError.h"
+
+#include <QStringList>
+
+namespace TimesheetDay {
+
+namespace {
+
+SqlParams rowParams(int worker, int shift, int month, int year)
+{
+    return {{QStringLiteral("w"), worker},
+            {QStringLiteral("s"), shift},
+            {QStringLiteral("m"), month},
+            {QStringLiteral("y"), year}};
+}
+
+// "coalesce(d1,0)=0 and ... and coalesce(d31,0)=0"
+QString allDaysEmpty()
+{
+    QStringList terms;
+    for (int d = 1; d <= 31; ++d)
+        terms << QStringLiteral("coalesce(d%1,0)=0").arg(d);
+    return terms.join(QStringLiteral(" and "));
+}
+
+} // namespace
+
+QString ShiftRowKey(int worker, int shift, int month, int year)
+{
+    return QStringLiteral("h_tabel:%1:%2:%3:%4").arg(worker).arg(shift).arg(month).arg(year);
+}
+
+void LockShiftRow(Connection &conn, int worker, int shift, int month, int year)
+{
+    conn.advisoryLock(ShiftRowKey(worker, shift, month, year));
+}
+
+int JournalHours(Connection &conn, int worker, int shift, const QDate &day)
+{
+    const QVariant v = conn.scalar(
+        QStringLiteral("select sum(time) as tim from accounts_dep.smena where w_id=:w::integer and "
+                       "smena=:s::integer and data=to_date(:d, 'DD.MM.YYYY') group by w_id, smena, data"),
+        {{QStringLiteral("w"), worker},
+         {QStringLiteral("s"), shift},
+         {QStringLiteral("d"), day.toString(QStringLiteral("dd.MM.yyyy"))}});
+    if (!v.isValid() || v.isNull())
+        return 0;
+    bool ok = false;
+    const qlonglong h = v.toString().trimmed().toLongLong(&ok);
+    if (!ok)
+        throw DbError(QStringLiteral("'%1' не является целым числом").arg(v.toString()));
+    return int(h);
+}
+
+int RecomputeShiftDay(Connection &conn, int worker, int shift, const QDate &day, bool createMissing)
+{
+    if (!day.isValid())
+        throw DbError(QStringLiteral("Неверная дата записи табеля."));
+    const int month = day.month();
+    const int year = day.year();
+    const QString col = QStringLiteral("d%1").arg(day.day());
+    const SqlParams key = rowParams(worker, shift, month, year);
+    const QString where = QStringLiteral(
+        " where w_id=:w::integer and smena=:s::integer and month=:m::integer and year=:y::integer");
+
+    Transaction tr(conn);
+    LockShiftRow(conn, worker, shift, month, year);
+    const int hours = JournalHours(conn, worker, shift, day);
+    const qlonglong rows =
+        conn.scalar(QStringLiteral("select count(w_id) as cnt from accounts_dep.h_tabel") + where, key).toLongLong();
+
+    if (hours != 0) {
+        SqlParams p = key;
+        p.append({QStringLiteral("h"), hours});
+        if (rows != 0)
+            conn.exec(QStringLiteral("update accounts_dep.h_tabel set %1=:h::integer").arg(col) + where, p);
+        else if (createMissing)
+            conn.exec(QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year, %1) "
+                                     "values(:s::integer, :w::integer, :m::integer, :y::integer, :h::integer)")
+                          .arg(col),
+                      p);
+    } else if (rows != 0) {
+        // No hours left that day: the cell empties, and a row that holds no
+        // hours at all leaves the timesheet.
+        conn.exec(QStringLiteral("update accounts_dep.h_tabel set %1=null").arg(col) + where, key);
+        conn.exec(QStringLiteral("delete from accounts_dep.h_tabel") + where + QStringLiteral(" and ")
+                      + allDaysEmpty(),
+                  key);
+    }
+    tr.commit();
+    return hours;
+}
+
+} // namespace TimesheetDay

@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# End-to-end journal entry under a virtual X display with the real program and
+# the real database: log in with full rights, press "Добавить" with the mouse,
+# pick the worker by a click on the worker box and the operation with the
+# keyboard, type quantity and hours, press "Запись" with the mouse; then the
+# entry and its timesheet cell are checked in the database, the entry is
+# accepted by a double click on the journal row, and Esc ends the program.
+#   e2e_entry_test.sh <build dir> <cluster dir>
+# E2E_SHOTS=<folder> keeps screenshots of the editor and the journal;
+# E2E_ROW_Y moves the double click (y of the first journal row).
+set -uo pipefail
+
+build=$(realpath "$1")
+cluster=$(realpath "$2")
+addr=$(cat "$cluster/server")
+db=e2e_entry
+
+pg() { psql -h "$addr" -p 5432 -U postgres -v ON_ERROR_STOP=1 -q "$@"; }
+q() { psql -h "$addr" -p 5432 -U postgres -d "$db" -tA -c "$1"; }
+
+if [ "${E2E_INNER:-}" != 1 ]; then
+  for tool in xvfb-run xdotool psql; do
+    command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
+  done
+  pg -d postgres -c "drop database if exists $db with (force)" || exit 1
+  pg -d postgres -c "create database $db template tabel_tpl owner sys" || exit 1
+  # A small shop: two workers, a chair with an assembly operation (lowest
+  # norm price 12.5) and a stool with a painting one.
+  pg -d "$db" <<'SQL' || exit 1
+insert into cmn_classifier.item (id, id_level, s_caption) values (500, 2, 'Стулья');
+insert into accounts_dep.person (id, fio, s_staffpos_hl) values
+  (101, 'Иванов И.И.', 'Сборщик'), (102, 'Петров П.П.', 'Маляр');
+insert into cmn_gds_and_srv.gds_and_srv (id, s_caption, id_msm_bs, massa, id_class_item) values
+  (2001, 'СТ-101', 6, 0.5, 500), (2002, 'ТБ-202', 6, 0.3, 500);
+insert into accounts_dep.vid_oper (id, vid) values (11, 'Сборка'), (12, 'Покраска');
+insert into accounts_dep.oper (id, vid, naimen, i_id, cena_new) values
+  (301, 11, 0, 2001, 0), (302, 12, 1, 2002, 0);
+insert into accounts_dep.norm (o_id, norma, price, prize) values
+  (301, 10, 12.5, 0), (301, 20, 14, 0), (302, 20, 4.75, 0);
+SQL
+  E2E_INNER=1 timeout 300 xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" "$build" "$cluster"
+  rc=$?
+  pg -d postgres -c "drop database if exists $db with (force)" >/dev/null 2>&1
+  exit $rc
+fi
+
+# --- inside the virtual display
+export QT_QPA_PLATFORM=xcb
+pid=""
+cleanup() { if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid" 2>/dev/null; fi; }
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  [ -n "${E2E_SHOTS:-}" ] && command -v import >/dev/null && import -window root "$E2E_SHOTS/entry_fail.png"
+  exit 1
+}
+shot() { [ -n "${E2E_SHOTS:-}" ] && command -v import >/dev/null && import -window root "$E2E_SHOTS/$1.png"; return 0; }
+
+# Prints the id of the visible window whose title matches, waiting up to 15 s.
+wait_window() {
+  local pattern=$1 wid i
+  for i in $(seq 1 75); do
+    wid=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1)
+    if [ -n "$wid" ]; then echo "$wid"; return 0; fi
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+# Waits up to 15 s until no visible window's title matches.
+wait_gone() {
+  local i
+  for i in $(seq 1 75); do
+    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+# Waits up to 15 s until the query prints the expected text.
+wait_db() {
+  local i
+  for i in $(seq 1 75); do
+    [ "$(q "$1")" = "$2" ] && return 0
+    sleep 0.2
+  done
+  echo "  $1 -> $(q "$1"), expected $2" >&2
+  return 1
+}
+focus() { xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1" >/dev/null 2>&1; sleep 0.3; }
+# Mouse click at a point of a window, x and y from its left and top edges.
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 120 1; sleep 0.3; }
+size_of() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p'; }
+
+"$build/tabel" "$db" "$addr" >/dev/null 2>&1 &
+pid=$!
+
+# Log in with full rights.
+wid=$(wait_window '^Авторизация') || fail "no login window"
+focus "$wid"
+xdotool type --delay 30 -- 61730482
+xdotool key Return
+jid=$(wait_window '^Табель$') || fail "no journal window after login"
+focus "$jid"
+
+# "Добавить", bottom left of the journal window, with the mouse.
+read -r jw jh < <(size_of "$jid")
+click_at "$jid" 60 $((jh - 22))
+eid=$(wait_window '^Заведение новой позиции \(11\)$') || fail "no entry editor after a click on Добавить"
+focus "$eid"
+read -r ew eh < <(size_of "$eid")
+
+# The worker: a click on the worker box opens the worker list; the second
+# worker (Петров) is chosen with Down and Enter.
+click_at "$eid" 130 67
+lid=$(wait_window '^Список рабочих$') || fail "no worker list after a click on the worker box"
+focus "$lid"
+xdotool key Down Return
+wait_gone '^Список рабочих$' || fail "the worker list did not close on Enter"
+focus "$eid"
+
+# The operation: Tab from the worker's "..." to the operation's, Space opens
+# the operations list; the stool's painting is found by its mark's number.
+xdotool key Tab space
+oid=$(wait_window '^Операции$') || fail "no operations list from the operation's button"
+focus "$oid"
+xdotool type --delay 40 -- 202
+xdotool key Return
+wait_gone '^Операции$' || fail "the operations list did not close on Enter"
+focus "$eid"
+
+# Quantity, hours and colour: from the worker's "..." the tab order goes to
+# the operation's "...", the quantity, the hours and the colour.
+xdotool key Tab Tab
+xdotool type --delay 30 -- 12
+xdotool key Tab
+xdotool type --delay 30 -- 8
+xdotool key Tab
+xdotool type --delay 30 -- 3
+shot editor
+# "Запись" with the mouse.
+click_at "$eid" $((ew - 137)) $((eh - 22))
+wait_gone '^Заведение новой позиции' || fail "the editor did not close after Запись"
+
+# The entry and its timesheet cell in the database.
+today=$(q "select current_date")
+day=$(q "select extract(day from current_date)::int")
+wait_db "select count(*) from accounts_dep.smena" 1 || fail "no entry stored"
+row=$(q "select w_id, i_id, o_id, kol_vo, brak, time, color, smena, ok, data = current_date from accounts_dep.smena")
+[ "$row" = "102|2002|302|12|0|8|3|1|no|t" ] || fail "stored entry is $row"
+# The price: 4.75, doubled on a weekend day (the journal marks those as days off).
+dow=$(q "select extract(isodow from current_date)::int")
+price=$(q "select cena from accounts_dep.smena")
+if [ "$dow" -ge 6 ]; then want=9.5; else want=4.75; fi
+[ "$price" = "$want" ] || fail "stored price $price, expected $want"
+cell=$(q "select d$day from accounts_dep.h_tabel where w_id=102 and smena=1 and month=extract(month from current_date) and year=extract(year from current_date)")
+[ "$cell" = 8 ] || fail "timesheet cell of $today is '$cell', expected 8"
+echo "ok: entry stored (102, 12 pcs, 8 h, colour 3, price $price), timesheet day $day = 8"
+
+# Acceptance: a double click on the journal's first row turns "no" into "ok".
+focus "$jid"
+shot journal
+click_at "$jid" 120 "${E2E_ROW_Y:-88}" 2
+wait_db "select ok from accounts_dep.smena" ok || fail "the double click did not accept the entry"
+echo "ok: the double click accepted the entry"
+
+xdotool key Escape
+for i in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$pid" 2>/dev/null && fail "Esc in the journal did not end the program"
+pid=""
+echo "e2e entry: passed"

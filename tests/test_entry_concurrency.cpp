@@ -1,0 +1,170 @@
+// Two clients writing the same journal day at the same moment. Each client
+// is a thread with its own connection; a third connection holds the lock the
+// saves serialise on until both are seen waiting for it in pg_locks, then
+// lets them go together.
+#include "data/DbError.h"
+#include "data/Unit6.h"
+#include "entry_shop.h"
+#include "journal/JournalOps.h"
+#include "journal/TimesheetDay.h"
+#include "support/TestDb.h"
+
+#include <QScopeGuard>
+#include <QThread>
+#include <QtTest>
+#include <atomic>
+#include <memory>
+
+using namespace Shop;
+
+class EntryConcurrencyTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void sameNewEntryTwice();
+    void twoEntriesCreateOneTimesheetRow();
+    void deleteAndAddOnOneDay();
+};
+
+namespace {
+
+const QDate kDay(2024, 3, 5);
+
+JournalOps::Entry newEntry(int worker, int oper, int hours)
+{
+    JournalOps::Entry e;
+    e.worker = worker;
+    e.operation = oper;
+    e.product = oper == Cutting ? Cabinet : Chair;
+    e.shift = 1;
+    e.date = kDay;
+    e.price = "12.5";
+    e.quantity = "10";
+    e.rejects = "0";
+    e.hours = QString::number(hours);
+    return e;
+}
+
+// One client's work on a connection of its own, in its own thread.
+class Client {
+public:
+    Client(const QString &name, std::function<QString(Connection &)> work)
+    {
+        m_thread.reset(QThread::create([this, name, work] {
+            try {
+                std::unique_ptr<Connection> c(TestDb::otherClient(name));
+                m_result = work(*c);
+            } catch (const std::exception &e) {
+                m_result = QString("error: ") + e.what();
+            }
+        }));
+        m_thread->start();
+    }
+    ~Client() { m_thread->wait(60000); }
+    bool finish() { return m_thread->wait(60000); }
+    QString result() const { return m_result; }
+
+private:
+    std::unique_ptr<QThread> m_thread;
+    QString m_result;
+};
+
+QString store(Connection &c, const JournalOps::Entry &e)
+{
+    return JournalOps::StoreEntry(c, e, true) == JournalOps::StoreResult::Stored ? "stored" : "duplicate";
+}
+
+int waitingAdvisoryLocks()
+{
+    return TestDb::scalar("select count(*) from pg_locks where locktype='advisory' and not granted").toInt();
+}
+
+// Holds `key` on a third connection until `n` clients wait for it. Declare a
+// guard that opens it after the clients, so a failed check does not leave
+// them waiting.
+class Gate {
+public:
+    explicit Gate(const QString &key) : m_conn(TestDb::otherClient("gate"))
+    {
+        m_conn->begin();
+        m_conn->advisoryLock(key);
+    }
+    bool waitFor(int n) { return QTest::qWaitFor([n] { return waitingAdvisoryLocks() == n; }, 30000); }
+    void open()
+    {
+        if (m_conn->inTransaction())
+            m_conn->commit();
+    }
+
+private:
+    std::unique_ptr<Connection> m_conn;
+};
+
+} // namespace
+
+void EntryConcurrencyTest::init()
+{
+    TestDb::fresh();
+    load();
+}
+
+void EntryConcurrencyTest::sameNewEntryTwice()
+{
+    const JournalOps::Entry e = newEntry(Ivanov, Assembly, 8);
+    Gate gate(JournalOps::DuplicateKey(e));
+    Client a("client_a", [e](Connection &c) { return store(c, e); });
+    Client b("client_b", [e](Connection &c) { return store(c, e); });
+    const auto release = qScopeGuard([&] { gate.open(); });
+    QVERIFY2(gate.waitFor(2), "both saves should wait for the entry's lock before checking");
+    gate.open();
+    QVERIFY(a.finish());
+    QVERIFY(b.finish());
+    QStringList results{a.result(), b.result()};
+    results.sort();
+    QCOMPARE(results, QStringList({"duplicate", "stored"}));
+    QCOMPARE(entries(), 1);
+    QCOMPARE(tabelRows(Ivanov, 1, kDay), 1);
+    QCOMPARE(cell(Ivanov, 1, kDay), QString("8"));
+}
+
+void EntryConcurrencyTest::twoEntriesCreateOneTimesheetRow()
+{
+    // Different entries of one worker's first day in the month: each save
+    // finds no timesheet row yet.
+    Gate gate(TimesheetDay::ShiftRowKey(Ivanov, 1, 3, 2024));
+    Client a("client_a", [](Connection &c) { return store(c, newEntry(Ivanov, Assembly, 6)); });
+    Client b("client_b", [](Connection &c) { return store(c, newEntry(Ivanov, Cutting, 2)); });
+    const auto release = qScopeGuard([&] { gate.open(); });
+    QVERIFY2(gate.waitFor(2), "both saves should wait for the timesheet row's lock");
+    gate.open();
+    QVERIFY(a.finish());
+    QVERIFY(b.finish());
+    QCOMPARE(a.result(), QString("stored"));
+    QCOMPARE(b.result(), QString("stored"));
+    QCOMPARE(entries(), 2);
+    QCOMPARE(tabelRows(Ivanov, 1, kDay), 1);
+    QCOMPARE(cell(Ivanov, 1, kDay), QString("8")); // neither save's sum is lost
+}
+
+void EntryConcurrencyTest::deleteAndAddOnOneDay()
+{
+    const int old = entry(Ivanov, Assembly, kDay, 1, 6);
+    tabelRow(Ivanov, 1, 3, 2024, {{5, 6}});
+    Gate gate(TimesheetDay::ShiftRowKey(Ivanov, 1, 3, 2024));
+    Client a("client_a", [old](Connection &c) {
+        return JournalOps::RemoveEntry(c, old) ? QString("deleted") : QString("missing");
+    });
+    Client b("client_b", [](Connection &c) { return store(c, newEntry(Ivanov, Cutting, 2)); });
+    const auto release = qScopeGuard([&] { gate.open(); });
+    QVERIFY2(gate.waitFor(2), "the deletion and the save should wait for the timesheet row's lock");
+    gate.open();
+    QVERIFY(a.finish());
+    QVERIFY(b.finish());
+    QCOMPARE(a.result(), QString("deleted"));
+    QCOMPARE(b.result(), QString("stored"));
+    QCOMPARE(cell(Ivanov, 1, kDay), QString("2"));
+    QCOMPARE(tabelRows(Ivanov, 1, kDay), 1);
+}
+
+QTEST_MAIN(EntryConcurrencyTest)
+#include "test_entry_concurrency.moc"
