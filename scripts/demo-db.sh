@@ -45,7 +45,7 @@ else
   echo "Database mill_erp exists: keeping its data."
 fi
 sq -d mill_erp -f db/schema.sql >/dev/null
-if [ -f db/demo.sql ]; then
-  sq -d mill_erp -f db/demo.sql >/dev/null
-fi
+sq -d mill_erp -f db/demo.sql >/dev/null
+# The demo shop's persons are all workers with numeric codes.
+sq -d mill_erp -f db/person_code_index.sql >/dev/null
 echo "Demo database ready: mill_erp on 127.0.0.1:5432."
