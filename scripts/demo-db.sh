@@ -36,7 +36,7 @@ else
   psql_super=(as_pg "$bin/psql" -h "$root/demo-cluster" -p 5432 -U postgres)
 fi
 
-sq() { "${psql_super[@]}" -v ON_ERROR_STOP=1 -q "$@"; }
+sq() { PGOPTIONS="-c client_min_messages=warning" "${psql_super[@]}" -v ON_ERROR_STOP=1 -q "$@"; }
 sq -d postgres -c "do \$\$ begin if not exists (select 1 from pg_roles where rolname='sys') then create role sys login password 'wompvlk'; end if; end \$\$;"
 if [ "$(sq -d postgres -tAc "select 1 from pg_database where datname='mill_erp'")" != 1 ]; then
   sq -d postgres -c "create database mill_erp owner sys"
