@@ -120,14 +120,7 @@ void TForm3::OpenForMaintenance()
     Dataset &iz = DataModule6->Izdel;
     if (Edit1->isHidden() && !Edit1->text().isEmpty())
         Edit1->clear(); // no hidden search keeps filtering the list
-    iz.open();
-    const auto closeList = qScopeGuard([&iz] { iz.close(); });
-    Button2->setDefault(false);
-    Button2->setText(QStringLiteral("Изменить"));
-    Button1->setDefault(true);
-    Button1->show();
-    Button3->show();
-    Modal::exec(this);
+    ShowListForMaintenance(this, iz, Button1, Button2, Button3);
 }
 
 void TForm3::Edit1Change(const QString &text)

@@ -5,6 +5,7 @@
 #include "reference/Unit10.h"
 #include "reference/Unit22.h"
 #include "ui/DBGrid.h"
+#include "ui/ListButtons.h"
 #include "ui/Msg.h"
 
 #include <QApplication>
@@ -127,14 +128,7 @@ void TForm4::FormActivate()
 void TForm4::OpenForMaintenance()
 {
     Tag = 0;
-    DataModule6->Oper.open();
-    Button2->setDefault(false);
-    Button2->setText(QStringLiteral("Изменить"));
-    Button1->setDefault(true);
-    Button1->show();
-    Button3->show();
-    Modal::exec(this);
-    DataModule6->Oper.close();
+    ShowListForMaintenance(this, DataModule6->Oper, Button1, Button2, Button3);
 }
 
 std::optional<OperationChoice> TForm4::SelectOperation(int operationId)

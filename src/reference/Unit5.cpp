@@ -99,14 +99,7 @@ void TForm5::OpenForMaintenance()
 {
     Tag = 0;
     Dataset &w = DataModule6->Workers;
-    w.open();
-    const auto closeList = qScopeGuard([&w] { w.close(); });
-    Button2->setDefault(false);
-    Button2->setText(QStringLiteral("Изменить"));
-    Button1->setDefault(true); // Enter means "Добавить"
-    Button1->show();
-    Button3->show();
-    Modal::exec(this);
+    ShowListForMaintenance(this, w, Button1, Button2, Button3);
 }
 
 void TForm5::Edit1Change(const QString &text)

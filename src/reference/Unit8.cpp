@@ -110,14 +110,7 @@ void TForm8::OpenForMaintenance()
     Tag = 0;
     Dataset &v = DataModule6->Vid_oper;
     v.clearFilter();
-    v.open();
-    const auto closeList = qScopeGuard([&v] { v.close(); });
-    Button2->setDefault(false);
-    Button2->setText(QStringLiteral("Изменить"));
-    Button1->setDefault(true);
-    Button1->show();
-    Button3->show();
-    Modal::exec(this);
+    ShowListForMaintenance(this, v, Button1, Button2, Button3);
 }
 
 void TForm8::Edit1Change(const QString &text)

@@ -1,8 +1,11 @@
 #include "ui/ListButtons.h"
 #include "ui/Form.h"
+#include "ui/Msg.h"
+#include "data/Dataset.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScopeGuard>
 
 void AddListButtons(QWidget *parent, QBoxLayout *into, QPushButton *&button1, QPushButton *&button2,
                     QPushButton *&button3, QPushButton *&button4, QWidget *middle)
@@ -25,4 +28,17 @@ void AddListButtons(QWidget *parent, QBoxLayout *into, QPushButton *&button1, QP
     }
     bar->addWidget(button4);
     into->addLayout(bar);
+}
+
+void ShowListForMaintenance(QDialog *list, Dataset &ds, QPushButton *button1, QPushButton *button2,
+                            QPushButton *button3)
+{
+    ds.open();
+    const auto closeList = qScopeGuard([&ds] { ds.close(); });
+    button2->setDefault(false);
+    button2->setText(QStringLiteral("Изменить"));
+    button1->setDefault(true); // Enter means "Добавить"
+    button1->show();
+    button3->show();
+    Modal::exec(list);
 }

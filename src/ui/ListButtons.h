@@ -1,5 +1,7 @@
 #pragma once
+class Dataset;
 class QBoxLayout;
+class QDialog;
 class QPushButton;
 class QWidget;
 
@@ -8,3 +10,10 @@ class QWidget;
 // search box of the worker list) or space, and "Выход" (Button4) at the right.
 void AddListButtons(QWidget *parent, QBoxLayout *into, QPushButton *&button1, QPushButton *&button2,
                     QPushButton *&button3, QPushButton *&button4, QWidget *middle = nullptr);
+
+// Shows a list window for maintenance, as the journal's reference menu does:
+// its dataset open while the window is shown (closed afterwards, also on an
+// error), "Изменить" (button2) not the default button, "Добавить" (button1,
+// the default) and "Удалить" (button3) shown.
+void ShowListForMaintenance(QDialog *list, Dataset &ds, QPushButton *button1, QPushButton *button2,
+                            QPushButton *button3);
