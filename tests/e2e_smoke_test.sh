@@ -2,7 +2,9 @@
 # End-to-end smoke test of the real binary under a virtual X display:
 #  1. against the test cluster the login window "Авторизация (build: …)" appears;
 #  2. against a loopback address where nothing listens the program shows
-#     "Ошибка!" and, once the message is answered, ends without a login window.
+#     "Ошибка!" and, once the message is answered, ends without a login window;
+#  3. against a database a newer build has claimed it shows the version
+#     message and ends by itself within about 5 seconds, unanswered.
 set -uo pipefail
 build=$1
 cluster=$2
@@ -60,4 +62,14 @@ xdotool search --onlyvisible --name 'Авторизация' >/dev/null 2>&1 && 
 xdotool windowactivate --sync "$w" key Return 2>/dev/null || xdotool key Return
 wait_exit "$pid" 10 || fail "the program did not end after the connection error"
 pid=
-echo "e2e smoke: 2 passed, 0 failed"
+
+# 3. A newer build has claimed the database: the message, and the end without
+#    anyone answering it.
+psql -q -d "$db" -c "update accounts_dep.ver set d = 99991231, t = 0" || fail "cannot set the version row"
+"$build/tabel" "$db" "$addr" >/tmp/e2e_smoke_3.log 2>&1 &
+pid=$!
+wait_window '^Ошибка$' 20 >/dev/null || fail "no version message"
+wait_exit "$pid" 15 || fail "the program did not end by itself after the version message"
+pid=
+[ "$(psql -tA -d "$db" -c "select d from accounts_dep.ver")" = 99991231 ] || fail "an older build overwrote the newer stamp"
+echo "e2e smoke: 3 passed, 0 failed"
