@@ -50,6 +50,8 @@ private slots:
     void selectionClosedWithoutChoice();
     void exportAllOperations();
     void exportStopsWhenNoWorkbook();
+    void windowsCentredOnTheMainWindow_data();
+    void windowsCentredOnTheMainWindow();
 
 private:
     // Windows shown modally during a call, in order; act (if any) runs on each.
@@ -641,6 +643,34 @@ void OperationsTest::exportStopsWhenNoWorkbook()
     QVERIFY(!opened);
     QVERIFY(!Form4->XLS_Rep.isOpen());
     QVERIFY(!QApplication::overrideCursor());
+}
+
+// The operations list, the operation dialog and the norms window open
+// centred on the journal window, wherever the user has moved it.
+void OperationsTest::windowsCentredOnTheMainWindow_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("operations list") << "Form4";
+    QTest::newRow("operation dialog") << "Form10";
+    QTest::newRow("norms") << "Form22";
+}
+
+void OperationsTest::windowsCentredOnTheMainWindow()
+{
+    QFETCH(QString, window);
+    QDialog *dlg = window == "Form4" ? static_cast<QDialog *>(Form4)
+        : window == "Form10"         ? static_cast<QDialog *>(Form10)
+                                     : static_cast<QDialog *>(Form22);
+    Form1->show();
+    Form1->move(40, 30);
+    QCoreApplication::processEvents();
+    dlg->show();
+    const QPoint want = Form1->frameGeometry().center();
+    const QPoint got = dlg->frameGeometry().center();
+    dlg->hide();
+    Form1->hide();
+    QVERIFY2((got - want).manhattanLength() <= 2,
+             qPrintable(QString("centre %1,%2, journal's %3,%4").arg(got.x()).arg(got.y()).arg(want.x()).arg(want.y())));
 }
 
 QTEST_MAIN(OperationsTest)

@@ -1,6 +1,7 @@
 #include "reference/Unit10.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
+#include "journal/Unit1.h"
 #include "reference/Unit3.h"
 #include "reference/Unit8.h"
 #include "ui/Msg.h"
@@ -87,6 +88,13 @@ void TForm10::ConnectHandlers()
     connect(Button2, &QPushButton::clicked, this, &TForm10::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm10::Button3Click);
     connect(Button4, &QPushButton::clicked, this, &TForm10::Button4Click);
+}
+
+void TForm10::showEvent(QShowEvent *e)
+{
+    Form::showEvent(e);
+    if (Form1 && Form1->isVisible()) // centred on the main window
+        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 void TForm10::FormActivate()

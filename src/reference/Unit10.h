@@ -33,6 +33,9 @@ public:
     void Button3Click();
     void Button4Click();
 
+protected:
+    void showEvent(QShowEvent *e) override;
+
 private:
     void BuildLayout();
     void ConnectHandlers();

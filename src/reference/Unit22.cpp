@@ -1,6 +1,7 @@
 #include "reference/Unit22.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
+#include "journal/Unit1.h"
 #include "ui/Msg.h"
 
 #include <QHBoxLayout>
@@ -514,6 +515,13 @@ bool TForm22::eventFilter(QObject *o, QEvent *e)
         }
     }
     return Form::eventFilter(o, e);
+}
+
+void TForm22::showEvent(QShowEvent *e)
+{
+    Form::showEvent(e);
+    if (Form1 && Form1->isVisible()) // centred on the main window
+        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 void TForm22::keyPressEvent(QKeyEvent *e)

@@ -119,6 +119,13 @@ void TForm4::ConnectHandlers()
     Edit1->installEventFilter(this);
 }
 
+void TForm4::showEvent(QShowEvent *e)
+{
+    Form::showEvent(e);
+    if (Form1 && Form1->isVisible()) // centred on the main window
+        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
 void TForm4::FormActivate()
 {
     if (Edit1->isVisible())
