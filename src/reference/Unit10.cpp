@@ -5,6 +5,7 @@
 #include "reference/Unit3.h"
 #include "reference/Unit8.h"
 #include "ui/Msg.h"
+#include "ui/ListButtons.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -66,15 +67,8 @@ void TForm10::BuildLayout()
     grid->addWidget(ComboBox1, 2, 1, 1, 2);
     lay->addWidget(group);
 
-    auto *buttons = new QHBoxLayout();
-    Button1 = named(new QPushButton(QStringLiteral("Записать"), this), QStringLiteral("Button1"));
-    Button2 = named(new QPushButton(QStringLiteral("Отмена"), this), QStringLiteral("Button2"));
-    Button1->setDefault(true);
+    AddDialogButtons(this, lay, Button1, Button2);
     Button2->setAutoDefault(false);
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    lay->addLayout(buttons);
     setFixedClientSize(420, 170);
     setTabOrder(Button3, Button4);
     setTabOrder(Button4, ComboBox1);

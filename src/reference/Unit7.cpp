@@ -2,6 +2,7 @@
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "ui/Msg.h"
+#include "ui/ListButtons.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -54,14 +55,7 @@ void TForm7::BuildLayout()
     grid->addWidget(cb_item, 2, 0, 1, 2);
     lay->addWidget(GroupBox1);
 
-    auto *buttons = new QHBoxLayout;
-    Button1 = named(new QPushButton(QStringLiteral("Записать"), this), QStringLiteral("Button1"));
-    Button2 = named(new QPushButton(QStringLiteral("Отмена"), this), QStringLiteral("Button2"));
-    Button1->setDefault(true);
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    lay->addLayout(buttons);
+    AddDialogButtons(this, lay, Button1, Button2);
     setFixedClientSize(430, 170);
 }
 

@@ -3,6 +3,7 @@
 #include "data/Unit6.h"
 #include "journal/Unit1.h"
 #include "ui/Msg.h"
+#include "ui/ListButtons.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -35,14 +36,7 @@ void TForm9::BuildLayout()
     row->addWidget(Edit1, 1);
     lay->addWidget(GroupBox1);
 
-    auto *buttons = new QHBoxLayout;
-    Button1 = named(new QPushButton(QStringLiteral("Записать"), this), QStringLiteral("Button1"));
-    Button2 = named(new QPushButton(QStringLiteral("Отмена"), this), QStringLiteral("Button2"));
-    Button1->setDefault(true);
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    lay->addLayout(buttons);
+    AddDialogButtons(this, lay, Button1, Button2);
     setFixedClientSize(420, 120);
 }
 

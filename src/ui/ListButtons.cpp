@@ -42,3 +42,15 @@ void ShowListForMaintenance(QDialog *list, Dataset &ds, QPushButton *button1, QP
     button3->show();
     Modal::exec(list);
 }
+
+void AddDialogButtons(QWidget *parent, QBoxLayout *into, QPushButton *&button1, QPushButton *&button2)
+{
+    auto *buttons = new QHBoxLayout;
+    button1 = named(new QPushButton(QStringLiteral("Записать"), parent), QStringLiteral("Button1"));
+    button2 = named(new QPushButton(QStringLiteral("Отмена"), parent), QStringLiteral("Button2"));
+    button1->setDefault(true);
+    buttons->addStretch(1);
+    buttons->addWidget(button1);
+    buttons->addWidget(button2);
+    into->addLayout(buttons);
+}

@@ -17,3 +17,7 @@ void AddListButtons(QWidget *parent, QBoxLayout *into, QPushButton *&button1, QP
 // the default) and "Удалить" (button3) shown.
 void ShowListForMaintenance(QDialog *list, Dataset &ds, QPushButton *button1, QPushButton *button2,
                             QPushButton *button3);
+
+// The editor dialogs' bottom row, at the right: "Записать" (Button1, the
+// default button) and "Отмена" (Button2).
+void AddDialogButtons(QWidget *parent, QBoxLayout *into, QPushButton *&button1, QPushButton *&button2);
