@@ -6,7 +6,7 @@
 #include "data/Unit6.h"
 #include "entry_shop.h"
 #include "journal/JournalOps.h"
-#include "journal/TimesheetDay.h"
+#include "timesheets/TimesheetDay.h"
 #include "support/TestDb.h"
 
 #include <QScopeGuard>

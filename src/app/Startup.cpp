@@ -11,14 +11,20 @@
 #include "reference/Unit7.h"
 #include "reference/Unit8.h"
 #include "reference/Unit9.h"
+#include "maintenance/Unit24.h"
+#include "maintenance/Unit25.h"
+#include "reports/Unit15.h"
+#include "reports/Unit16.h"
+#include "reports/Unit17.h"
 #include "reports/Unit18.h"
+#include "reports/Unit20.h"
+#include "reports/Unit21.h"
+#include "timesheets/Unit19.h"
+#include "timesheets/Unit27.h"
 
 void CreateRemainingWindows()
 {
-    // Windows join here in the start-up order as they are built:
-    // TForm2, TForm3, TForm4, TForm5, TForm7, TForm8, TForm9, TForm10,
-    // TForm11, TForm18, TForm19, TForm21, TForm15, TForm16, TForm17,
-    // TForm20, TForm22, TForm24, TForm25, TForm26, TForm27.
+    // The start-up order of the windows.
     new TForm2();
     new TForm3();
     new TForm4();
@@ -29,8 +35,17 @@ void CreateRemainingWindows()
     new TForm10();
     new TForm11();
     new TForm18();
+    new TForm19();
+    new TForm21();
+    new TForm15();
+    new TForm16();
+    new TForm17();
+    new TForm20();
     new TForm22();
+    new TForm24();
+    new TForm25();
     new TForm26();
+    new TForm27();
 }
 
 bool CreateWindows(const QStringList &args, int buildDate, int buildTime)

@@ -144,6 +144,16 @@ bool TDataModule6::CheckDuplicate(const QString &sql, const QString &message, co
     return false;
 }
 
+bool TDataModule6::CheckedWrite(const QString &lockKey, const QString &countSql, const SqlParams &params,
+                                const QString &message, const std::function<void()> &write)
+{
+    if (::CheckedWrite(ADO_DB, lockKey, countSql, params, write) == WriteResult::Duplicate) {
+        Msg::error(message, QStringLiteral("Ошибка"));
+        return false;
+    }
+    return true;
+}
+
 QString TDataModule6::ApplyDecimalDelimiter(const QString &text) const
 {
     int pos = text.indexOf(u',');

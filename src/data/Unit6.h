@@ -1,4 +1,5 @@
 #pragma once
+#include "data/CheckedWrite.h"
 #include "data/Command.h"
 #include "data/Connection.h"
 #include "data/Dataset.h"
@@ -34,6 +35,11 @@ public:
     // Runs sql (a query returning an integer column cnt) through Control;
     // when cnt > 0 shows message (caption "Ошибка") and returns true.
     bool CheckDuplicate(const QString &sql, const QString &message, const SqlParams &params = {});
+    // The duplicate-checked write (see CheckedWrite) that tells the user:
+    // on a duplicate shows message (caption "Ошибка") after the transaction
+    // has ended and returns false; true when written.
+    bool CheckedWrite(const QString &lockKey, const QString &countSql, const SqlParams &params,
+                      const QString &message, const std::function<void()> &write);
     // Replaces the first "," (else the first ".") of text by DecimalDelimiter.
     QString ApplyDecimalDelimiter(const QString &text) const;
 

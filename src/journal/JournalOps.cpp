@@ -2,7 +2,7 @@
 #include "app/Unit23.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
-#include "journal/TimesheetDay.h"
+#include "timesheets/TimesheetDay.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
 #include "ui/Msg.h"

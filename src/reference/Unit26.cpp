@@ -75,6 +75,13 @@ bool TForm26::OpenForSelection()
     return Chosen;
 }
 
+std::optional<PickedRow> TForm26::Pick(int)
+{
+    if (!OpenForSelection())
+        return std::nullopt;
+    return PickedRow{ChosenId, ChosenCaption.trimmed()};
+}
+
 void TForm26::Edit1Change(const QString &text)
 {
     item.setSearch(QStringLiteral("s_caption"), text);

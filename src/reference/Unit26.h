@@ -1,6 +1,7 @@
 #pragma once
 #include "data/Dataset.h"
 #include "ui/Form.h"
+#include "ui/Picker.h"
 
 #include <functional>
 
@@ -30,6 +31,8 @@ public:
     using Handover = std::function<void(int id, const QString &caption)>;
     void SetHandover(Handover h) { m_handover = std::move(h); }
     bool OpenForSelection();
+    // The picker contract (ui/Picker.h).
+    std::optional<PickedRow> Pick(int mode = 1);
     bool Chosen = false;
     int ChosenId = 0;
     QString ChosenCaption;

@@ -95,6 +95,13 @@ bool TForm5::OpenForSelection(int mode)
     return Chosen;
 }
 
+std::optional<PickedRow> TForm5::Pick(int mode)
+{
+    if (!OpenForSelection(mode))
+        return std::nullopt;
+    return PickedRow{ChosenId, ChosenFio};
+}
+
 void TForm5::OpenForMaintenance()
 {
     Tag = 0;

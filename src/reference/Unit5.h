@@ -1,5 +1,6 @@
 #pragma once
 #include "ui/Form.h"
+#include "ui/Picker.h"
 
 #include <QHash>
 #include <functional>
@@ -39,6 +40,8 @@ public:
     // Button1/Button3 hidden; search box shown and cleared; no choice yet.
     void PrepareSelection(int mode);
     bool OpenForSelection(int mode);
+    // The picker contract (ui/Picker.h): mode 1 or 24.
+    std::optional<PickedRow> Pick(int mode = 1);
     bool Chosen = false;
     int ChosenId = 0;
     QString ChosenFio;

@@ -1,4 +1,4 @@
-#include "journal/TimesheetDay.h"
+#include "timesheets/TimesheetDay.h"
 #include "data/Connection.h"
 #include "data/DbError.h"
 
@@ -35,6 +35,16 @@ QString ShiftRowKey(int worker, int shift, int month, int year)
 void LockShiftRow(Connection &conn, int worker, int shift, int month, int year)
 {
     conn.advisoryLock(ShiftRowKey(worker, shift, month, year));
+}
+
+QString HourlyRowKey(int worker, int type, int night, int month, int year)
+{
+    return QStringLiteral("h_tabel_hourly:%1:%2:%3:%4:%5").arg(worker).arg(type).arg(night).arg(month).arg(year);
+}
+
+void LockHourlyRow(Connection &conn, int worker, int type, int night, int month, int year)
+{
+    conn.advisoryLock(HourlyRowKey(worker, type, night, month, year));
 }
 
 int JournalHours(Connection &conn, int worker, int shift, const QDate &day)

@@ -4,8 +4,11 @@
 
 class Connection;
 
-// Upkeep of the monthly timesheet's shift rows (accounts_dep.h_tabel with
-// smena 1..4) one day at a time, from the journal entries of that day.
+// Upkeep of the monthly timesheet (accounts_dep.h_tabel) one day at a time:
+// the shift rows (smena 1..4) from the journal entries of that day, and the
+// hourly-work rows (smena 0, i_type 7777/7778, i_night 0/1) from the
+// maintenance-work entries. Everything that writes h_tabel lives in this
+// folder and takes the connection, never a window.
 //
 // Every function runs inside the caller's transaction when there is one (so
 // the cell changes together with the journal rows that caused it) and opens
@@ -18,6 +21,12 @@ namespace TimesheetDay {
 // inserts or rewrites shift rows takes the same lock.
 QString ShiftRowKey(int worker, int shift, int month, int year);
 void LockShiftRow(Connection &conn, int worker, int shift, int month, int year);
+
+// Advisory-lock key of one hourly-work row (worker, kind 7777/7778, night
+// flag 0/1, month, year); the per-entry upkeep and the month rebuild of
+// hourly-work rows both take it.
+QString HourlyRowKey(int worker, int type, int night, int month, int year);
+void LockHourlyRow(Connection &conn, int worker, int type, int night, int month, int year);
 
 // Hours of the worker's journal entries of that shift and day (0 when none).
 int JournalHours(Connection &conn, int worker, int shift, const QDate &day);
