@@ -48,6 +48,7 @@ void TForm24::BuildLayout()
     outer->addWidget(GroupBox1);
     auto *grid = new QGridLayout(GroupBox1);
     grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
 
     auto readOnly = [](QLineEdit *e) {
         e->setReadOnly(true);
@@ -70,12 +71,12 @@ void TForm24::BuildLayout()
     Edit6 = named(new QLineEdit(QStringLiteral("0"), GroupBox1), QStringLiteral("Edit6"), QStringLiteral("Часы"));
     Edit6->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit6));
     Edit6->setMaxLength(4);
-    Edit6->setFixedWidth(50);
+    Edit6->setFixedWidth(44);
     DBEdit1 = named(new QLineEdit(GroupBox1), QStringLiteral("DBEdit1"), QStringLiteral("Цена"));
     DBEdit2 = named(new QLineEdit(GroupBox1), QStringLiteral("DBEdit2"), QStringLiteral("Сумма"));
     for (QLineEdit *e : {DBEdit1, DBEdit2}) {
         e->setEnabled(false);
-        e->setFixedWidth(80);
+        e->setFixedWidth(72);
         e->setAlignment(Qt::AlignRight);
     }
     CBox1 = named(new QCheckBox(QStringLiteral("Ночные"), GroupBox1), QStringLiteral("CBox1"),
@@ -85,20 +86,24 @@ void TForm24::BuildLayout()
         b->setAutoDefault(false);
     }
 
+    // Worker and group with their labels on the left; below, the kind, the
+    // hours, the price and the sum in one row, and the night box.
     grid->addWidget(label(QStringLiteral("ФИО"), QStringLiteral("Label1"), Edit1), 0, 0);
-    grid->addWidget(Edit1, 0, 1, 1, 6);
-    grid->addWidget(Button3, 0, 7);
+    grid->addWidget(Edit1, 0, 1);
+    grid->addWidget(Button3, 0, 2);
     grid->addWidget(label(QStringLiteral("Номенклатура"), QStringLiteral("Label2"), Edit2), 1, 0);
-    grid->addWidget(Edit2, 1, 1, 1, 6);
-    grid->addWidget(Button4, 1, 7);
-    grid->addWidget(label(QStringLiteral("Работа"), QStringLiteral("Label3"), cb_type_work), 2, 0);
-    grid->addWidget(cb_type_work, 2, 1);
-    grid->addWidget(Edit6, 2, 2);
-    grid->addWidget(label(QStringLiteral("ч.    Цена"), QStringLiteral("Label4"), DBEdit1), 2, 3);
-    grid->addWidget(DBEdit1, 2, 4);
-    grid->addWidget(label(QStringLiteral("р.    Сумма"), QStringLiteral("Label5"), DBEdit2), 2, 5);
-    grid->addWidget(DBEdit2, 2, 6);
-    grid->addWidget(CBox1, 3, 1);
+    grid->addWidget(Edit2, 1, 1);
+    grid->addWidget(Button4, 1, 2);
+    auto *row = new QHBoxLayout;
+    row->setSpacing(6);
+    row->addWidget(cb_type_work, 1);
+    row->addWidget(Edit6);
+    row->addWidget(label(QStringLiteral("ч.    Цена"), QStringLiteral("Label4"), DBEdit1));
+    row->addWidget(DBEdit1);
+    row->addWidget(label(QStringLiteral("р.    Сумма"), QStringLiteral("Label5"), DBEdit2));
+    row->addWidget(DBEdit2);
+    grid->addLayout(row, 2, 0, 1, 3);
+    grid->addWidget(CBox1, 3, 0, 1, 3);
     grid->setColumnStretch(1, 1);
 
     Button1 = named(new QPushButton(QStringLiteral("Записать"), this), QStringLiteral("Button1"));
@@ -128,11 +133,6 @@ void TForm24::ConnectHandlers()
     connect(Button4, &QPushButton::clicked, this, &TForm24::Button4Click);
     connect(cb_type_work, &QComboBox::currentIndexChanged, this, &TForm24::ShowPrice);
     connect(Edit6, &QLineEdit::textChanged, this, &TForm24::ShowPrice);
-}
-
-void TForm24::FormActivate()
-{
-    Button3->setFocus();
 }
 
 void TForm24::OpenKinds()
@@ -187,6 +187,9 @@ void TForm24::ShowPrice()
 void TForm24::Show()
 {
     const auto closeKinds = qScopeGuard([this] { type_work.close(); });
+    // Each opening starts on the worker's "..."; a list closing over the
+    // dialog leaves the focus where it was.
+    Button3->setFocus();
     Modal::exec(this);
 }
 

@@ -35,7 +35,6 @@ public:
     double NormPrice() const;
     void SelectKind(int kind);
 
-    void FormActivate() override;
     void Button1Click(); // "Записать"
     void Button6Click(); // "Выход"
     void Button3Click(); // pick the worker

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -58,6 +59,7 @@ void TForm25::BuildLayout()
     auto *lay = new QVBoxLayout(this);
     DBGrid1 = named(new DBGrid(this), QStringLiteral("DBGrid1"), QStringLiteral("Хоз. работы"));
     DBGrid1->setDataset(&fatigue);
+    DBGrid1->horizontalHeader()->setDefaultSectionSize(64); // the grid's standard column width
     auto column = [](const char *field, const QString &title, int width,
                      Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
         GridColumn c;
