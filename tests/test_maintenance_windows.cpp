@@ -360,6 +360,8 @@ void MaintenanceWindowsTest::changeFillsDialogAndRewritesDay()
              QString("6|102|1"));
     QCOMPARE(hourlyCell(Petrov, Avg, 1, kDay), QString("6"));
     QCOMPARE(Form25->fatigue.recNo(), 2); // back on the changed row
+    Form25->FormActivate();                 // as when the dialog has closed
+    QCOMPARE(Form25->fatigue.recNo(), 2);
     QCOMPARE(fatigueCount(), 2);
 }
 

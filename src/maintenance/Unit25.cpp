@@ -174,7 +174,9 @@ void TForm25::Reread(bool keepRow)
 
 void TForm25::FormActivate()
 {
-    Reread(false);
+    // Back from the entry dialog the list shows the saved entry on the row
+    // the user was on.
+    Reread(true);
 }
 
 void TForm25::DTPcker1Change()

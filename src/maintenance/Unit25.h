@@ -34,7 +34,7 @@ public:
     void Reread(bool keepRow = true);
 
     // --- handlers
-    void FormActivate() override;      // rereads the list
+    void FormActivate() override;      // rereads the list, keeping the row
     void DTPcker1Change();             // a date picked by the user
     void CBox1Click();                 // "Выходной": red and bold when ticked
     void Button5Click();               // "Добавить"
