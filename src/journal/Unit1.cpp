@@ -7,6 +7,7 @@
 #include "app/Unit23.h"
 #include "data/Unit6.h"
 #include "journal/JournalOps.h"
+#include "maintenance/Unit25.h"
 #include "reports/Unit18.h"
 #include "ui/Msg.h"
 
@@ -268,7 +269,8 @@ void TForm1::ConnectHandlers()
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(DBGrid2, &DBGrid::DblClick, this, &TForm1::DBGrid2DblClick);
-    // Joined when their windows arrive: Button5 (Button5Click), the lists of
+    connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    // Joined when their windows arrive: the lists of
     // "Справочники" and the timesheet items of "Табель". "Внеурочное" and "Структура БД" do nothing.
 }
 
@@ -311,6 +313,11 @@ void TForm1::DateTChange()
     CBox1->setChecked(isWeekend(picked));
     LoadJournals(picked);
     DBGrid2->setFocus();
+}
+
+void TForm1::Button5Click()
+{
+    Form25->OpenOnDate(DateT->date());
 }
 
 void TForm1::DateTKeyPress(int key)

@@ -64,8 +64,8 @@ public:
     void Button2Click();    // "Изменить": the entry editor on the current entry
     void Button3Click();    // "Удалить"
     void DBGrid2DblClick(); // acceptance toggle
-    // Filled in by the maintenance-works journal.
-    void Button5Click() {}
+    // "Ср.сд./хоз. работы": the maintenance-works journal on this date.
+    void Button5Click();
 
     // How the grid paints an "OK" cell: green when the mark is exactly "ok"
     // or "да", red otherwise; bold either way.

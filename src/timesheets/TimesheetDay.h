@@ -37,4 +37,16 @@ int JournalHours(Connection &conn, int worker, int shift, const QDate &day);
 // empty (NULL) and a row without any hours is removed. Returns the hours.
 int RecomputeShiftDay(Connection &conn, int worker, int shift, const QDate &day, bool createMissing = true);
 
+// Hours of the worker's maintenance-work entries of that kind (7777/7778)
+// and night flag (0/1) on that day (0 when none).
+int HourlyHours(Connection &conn, int worker, int type, int night, const QDate &day);
+
+// Rewrites day `day` of the worker's hourly-work row (kind, night flag,
+// month) with the hours of the entries, under the row's lock: a missing row
+// is created (when createMissing) with only that day filled; when no hours
+// are left the cell becomes empty (NULL) and a row without any hours is
+// removed. Returns the hours.
+int RecomputeHourlyDay(Connection &conn, int worker, int type, int night, const QDate &day,
+                       bool createMissing = true);
+
 } // namespace TimesheetDay
