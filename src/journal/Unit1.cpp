@@ -8,6 +8,8 @@
 #include "data/Unit6.h"
 #include "journal/JournalOps.h"
 #include "reports/Unit18.h"
+#include "timesheets/Unit19.h"
+#include "timesheets/Unit27.h"
 #include "ui/Msg.h"
 
 #include <QAction>
@@ -264,12 +266,17 @@ void TForm1::ConnectHandlers()
     connect(N_Products, &QAction::triggered, this, [] { Form3->OpenForMaintenance(); });
     connect(N_Prices, &QAction::triggered, this, [] { Form4->OpenForMaintenance(); });
     connect(N_OperKinds, &QAction::triggered, this, [] { Form8->OpenForMaintenance(); });
+    connect(N_TabelPiece, &QAction::triggered, this, [] { Form27->Open(9); });
+    connect(N_TabelShifts, &QAction::triggered, this, [this] { Form19->OpenFor(DateT->date()); });
+    connect(N_TabelMaint, &QAction::triggered, this, [] { Form27->Open(14); });
+    connect(N_TabelAvg, &QAction::triggered, this, [] { Form27->Open(15); });
+    connect(N_TabelGeneral, &QAction::triggered, this, [] { Form27->Open(17); });
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(DBGrid2, &DBGrid::DblClick, this, &TForm1::DBGrid2DblClick);
     // Joined when their windows arrive: Button5 (Button5Click), the lists of
-    // "Справочники" and the timesheet items of "Табель". "Внеурочное" and "Структура БД" do nothing.
+    // "Справочники". "Внеурочное" and "Структура БД" do nothing.
 }
 
 QDate TForm1::Today() const
