@@ -112,25 +112,26 @@ void RebuildShifts(Connection &conn, const MonthPeriod &month, const Progress &p
               p);
 
     const int days = month.days();
+    // Per day one statement: the day's sums go into the rows that exist
+    // and create the rows that do not yet.
     const QString dayHours = QStringLiteral(
-        "(select smena, w_id, sum(time) as tim from accounts_dep.smena where data=:day::date and smena>0 "
-        "group by smena, w_id) t");
+        "with t as (select smena, w_id, sum(time) as tim from accounts_dep.smena where data=:day::date and "
+        "smena>0 group by smena, w_id), ");
+    const QString sameRow = QStringLiteral(
+        "h.w_id=t.w_id and h.smena=t.smena and h.smena>0 and h.month=:m::integer and h.year=:y::integer");
     for (int i = 1; i <= days; ++i) {
         const QString col = QStringLiteral("d%1").arg(i);
         SqlParams dp = p;
         dp.append({QStringLiteral("day"), QDate(month.year, month.month, i)});
-        conn.exec(QStringLiteral("update accounts_dep.h_tabel h set ") + col + QStringLiteral("=t.tim from ")
-                      + dayHours
-                      + QStringLiteral(" where h.w_id=t.w_id and h.smena=t.smena and h.month=:m::integer and "
-                                       "h.year=:y::integer and (t.w_id, t.smena) in (")
-                      + owned + QLatin1Char(')'),
-                  dp);
-        conn.exec(QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year, ") + col
-                      + QStringLiteral(") select t.smena, t.w_id, :m::integer, :y::integer, t.tim from ")
-                      + dayHours + QStringLiteral(" where (t.w_id, t.smena) in (") + owned
-                      + QStringLiteral(") and not exists (select 1 from accounts_dep.h_tabel h where "
-                                       "h.w_id=t.w_id and h.smena=t.smena and h.month=:m::integer and "
-                                       "h.year=:y::integer)"),
+        conn.exec(dayHours + QStringLiteral("u as (update accounts_dep.h_tabel h set ") + col
+                      + QStringLiteral("=t.tim from t where ") + sameRow
+                      + QStringLiteral(" and (t.w_id, t.smena) in (") + owned
+                      + QStringLiteral(") returning h.id) insert into accounts_dep.h_tabel(smena, w_id, month, year, ")
+                      + col
+                      + QStringLiteral(") select t.smena, t.w_id, :m::integer, :y::integer, t.tim from t where "
+                                       "(t.w_id, t.smena) in (")
+                      + owned + QStringLiteral(") and not exists (select 1 from accounts_dep.h_tabel h where ")
+                      + sameRow + QLatin1Char(')'),
                   dp);
         if (progress)
             progress(i, days);
@@ -169,8 +170,8 @@ void RebuildHourly(Connection &conn, const MonthPeriod &month, const Progress &p
 
     const int days = month.days();
     const QString dayHours = QStringLiteral(
-        "(select f.id_p::integer as w_id, f.id_o::integer as i_type, f.i_night, sum(f.cnt) as tim from "
-        "accounts_dep.fatigue f where f.d_date=:day::date group by f.id_p, f.id_o, f.i_night) t");
+        "with t as (select f.id_p::integer as w_id, f.id_o::integer as i_type, f.i_night, sum(f.cnt) as tim "
+        "from accounts_dep.fatigue f where f.d_date=:day::date group by f.id_p, f.id_o, f.i_night), ");
     const QString sameRow = QStringLiteral(
         "h.w_id=t.w_id and h.i_type=t.i_type and h.i_night=t.i_night and h.smena=0 and h.month=:m::integer "
         "and h.year=:y::integer");
@@ -178,16 +179,16 @@ void RebuildHourly(Connection &conn, const MonthPeriod &month, const Progress &p
         const QString col = QStringLiteral("d%1").arg(i);
         SqlParams dp = p;
         dp.append({QStringLiteral("day"), QDate(month.year, month.month, i)});
-        conn.exec(QStringLiteral("update accounts_dep.h_tabel h set ") + col + QStringLiteral("=t.tim from ")
-                      + dayHours + QStringLiteral(" where ") + sameRow
-                      + QStringLiteral(" and (t.w_id, t.i_type, t.i_night) in (") + owned + QLatin1Char(')'),
-                  dp);
-        conn.exec(QStringLiteral("insert into accounts_dep.h_tabel(i_type, w_id, i_night, month, year, ") + col
+        conn.exec(dayHours + QStringLiteral("u as (update accounts_dep.h_tabel h set ") + col
+                      + QStringLiteral("=t.tim from t where ") + sameRow
+                      + QStringLiteral(" and (t.w_id, t.i_type, t.i_night) in (") + owned
+                      + QStringLiteral(") returning h.id) insert into accounts_dep.h_tabel(i_type, w_id, i_night, "
+                                       "month, year, ")
+                      + col
                       + QStringLiteral(") select t.i_type, t.w_id, t.i_night, :m::integer, :y::integer, t.tim "
-                                       "from ")
-                      + dayHours + QStringLiteral(" where (t.w_id, t.i_type, t.i_night) in (") + owned
-                      + QStringLiteral(") and not exists (select 1 from accounts_dep.h_tabel h where ") + sameRow
-                      + QLatin1Char(')'),
+                                       "from t where (t.w_id, t.i_type, t.i_night) in (")
+                      + owned + QStringLiteral(") and not exists (select 1 from accounts_dep.h_tabel h where ")
+                      + sameRow + QLatin1Char(')'),
                   dp);
         if (progress)
             progress(i, days);
