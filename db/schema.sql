@@ -156,6 +156,7 @@ create table if not exists accounts_dep.fatigue (
 );
 create index if not exists fatigue_d_date on accounts_dep.fatigue (d_date);
 create index if not exists fatigue_year_month on accounts_dep.fatigue (i_year, i_mnth);
+create index if not exists fatigue_id_p_d_date on accounts_dep.fatigue (id_p, d_date);
 
 create sequence if not exists accounts_dep.oper_id_seq start 10000;
 create table if not exists accounts_dep.oper (

@@ -127,6 +127,11 @@ void Connection::applySessionSettings()
     QSqlQuery q(database());
     if (!q.exec(QStringLiteral("SET DateStyle = 'ISO, DMY'")))
         throw DbError(errorText(q.lastError()), sqlStateOf(q));
+    // The windows' queries are short; compiling them (which the server's
+    // cost estimate asks for on the timesheet queries) takes longer than
+    // running them. Servers without the setting skip it.
+    if (!q.exec(QStringLiteral("select set_config('jit', 'off', false) from pg_settings where name = 'jit'")))
+        throw DbError(errorText(q.lastError()), sqlStateOf(q));
 }
 
 void Connection::close()

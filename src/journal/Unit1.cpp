@@ -9,6 +9,8 @@
 #include "journal/JournalOps.h"
 #include "maintenance/Unit25.h"
 #include "reports/Unit18.h"
+#include "timesheets/Unit19.h"
+#include "timesheets/Unit27.h"
 #include "ui/Msg.h"
 
 #include <QAction>
@@ -265,13 +267,17 @@ void TForm1::ConnectHandlers()
     connect(N_Products, &QAction::triggered, this, [] { Form3->OpenForMaintenance(); });
     connect(N_Prices, &QAction::triggered, this, [] { Form4->OpenForMaintenance(); });
     connect(N_OperKinds, &QAction::triggered, this, [] { Form8->OpenForMaintenance(); });
+    connect(N_TabelPiece, &QAction::triggered, this, [] { Form27->Open(9); });
+    connect(N_TabelShifts, &QAction::triggered, this, [this] { Form19->OpenFor(DateT->date()); });
+    connect(N_TabelMaint, &QAction::triggered, this, [] { Form27->Open(14); });
+    connect(N_TabelAvg, &QAction::triggered, this, [] { Form27->Open(15); });
+    connect(N_TabelGeneral, &QAction::triggered, this, [] { Form27->Open(17); });
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(DBGrid2, &DBGrid::DblClick, this, &TForm1::DBGrid2DblClick);
     connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
-    // Joined when their windows arrive: the lists of
-    // "Справочники" and the timesheet items of "Табель". "Внеурочное" and "Структура БД" do nothing.
+    // "Внеурочное" and "Структура БД" do nothing.
 }
 
 QDate TForm1::Today() const

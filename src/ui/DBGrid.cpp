@@ -121,6 +121,8 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation o, int role) cons
         return c.title;
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(c.titleAlign);
+    case Qt::ForegroundRole:
+        return c.titleColor.isValid() ? QVariant(c.titleColor) : QVariant();
     case Qt::FontRole: {
         QFont f;
         f.setBold(c.boldTitle);

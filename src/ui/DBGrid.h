@@ -18,6 +18,7 @@ struct GridColumn {
     bool visible = true;
     bool boldTitle = true;
     Qt::Alignment titleAlign = Qt::AlignCenter;
+    QColor titleColor;                          // invalid: the header's own colour
     std::function<QString(const QVariant &)> format; // display text; default by type
 };
 
