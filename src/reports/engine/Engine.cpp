@@ -155,7 +155,8 @@ private:
             const QRectF r(i.x, m_y + i.y, i.width, h);
             const QString text = i.kind == Item::Label ? i.text : format(i, i.expr.evaluate(ctx), m_point);
             if (!text.isEmpty())
-                page.marks.append(Mark{Mark::Text, r, text, i.font, i.align, kInk});
+                page.marks.append(Mark{Mark::Text, r, text, i.font, i.align, kInk,
+                                       i.kind != Item::Label && i.align == Align::Left});
             if (i.ruleLeft)
                 page.marks.append(Mark{Mark::Line, QRectF(r.topLeft(), r.bottomLeft()), {}, {}, Align::Left, kInk});
             if (i.ruleRight)
@@ -296,7 +297,8 @@ Prepared Prepare(Layout &layout, const Dataset &data)
 
 QStringList FontFamilies()
 {
-    return {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")};
+    // A narrow face keeps the columns' texts inside their places.
+    return {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")};
 }
 
 void Render(const Prepared &report, QPrinter *printer)
@@ -327,6 +329,14 @@ void Render(const Prepared &report, QPrinter *printer)
         }
         return *it;
     };
+    QHash<quint32, QFontMetricsF> metrics;
+    auto metricsFor = [&](const Font &f, const QFont &font) -> const QFontMetricsF & {
+        const quint32 key = quint32(f.pt * 10) * 2 + (f.bold ? 1 : 0);
+        auto it = metrics.find(key);
+        if (it == metrics.end())
+            it = metrics.insert(key, QFontMetricsF(font, printer));
+        return *it;
+    };
     for (int i = 0; i < report.pages.size(); ++i) {
         if (i > 0)
             printer->newPage();
@@ -355,12 +365,25 @@ void Render(const Prepared &report, QPrinter *printer)
                 flags |= m.align == Align::Center ? Qt::AlignHCenter
                                                   : (m.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft);
                 QString text = m.text;
-                // Long names are cut with an ellipsis at their column's end;
-                // numbers are never cut.
-                if (m.align == Align::Left) {
-                    const QFontMetricsF fm(font, printer);
-                    if (fm.horizontalAdvance(text) > r.width())
-                        text = fm.elidedText(text, Qt::ElideRight, r.width());
+                // A left-aligned text wider than its place is narrowed to fit
+                // (down to three quarters of its width); a value longer than
+                // that is cut with an ellipsis. Numbers are never touched.
+                if (m.align == Align::Left && r.width() > 0) {
+                    const QFontMetricsF &fm = metricsFor(m.font, font);
+                    const double room = r.width() - 0.4 * dpmm; // a hair of space before the next column
+                    const double wide = fm.horizontalAdvance(text);
+                    if (wide > room) {
+                        constexpr double kNarrowest = 0.75;
+                        if (m.elide && wide * kNarrowest > room)
+                            text = fm.elidedText(text, Qt::ElideRight, room / kNarrowest);
+                        const double factor = qMax(kNarrowest, room / fm.horizontalAdvance(text));
+                        painter.save();
+                        painter.translate(r.left(), 0);
+                        painter.scale(factor, 1);
+                        painter.drawText(QRectF(0, r.top(), r.width() / factor, r.height()), flags, text);
+                        painter.restore();
+                        break;
+                    }
                 }
                 painter.drawText(r, flags, text);
                 break;

@@ -20,6 +20,7 @@ struct Mark {
     Font font;
     Align align = Align::Left;
     QColor color;
+    bool elide = false; // a left-aligned value cut with "…" at its column's end
 };
 
 struct Page {
