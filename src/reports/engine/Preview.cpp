@@ -9,6 +9,9 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QStandardPaths>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 
 namespace Report {
@@ -70,12 +73,17 @@ void ShowPreview(const Prepared &report, const PreviewOptions &options, QWidget 
     QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg, [&report](QPrinter *p) {
         Render(report, p);
     });
-    if (auto *w = dlg.findChild<QPrintPreviewWidget *>()) {
-        if (options.wholePage)
-            w->fitInView();
-        else
-            w->fitToWidth();
-    }
+    // The zoom through the dialog's own buttons, so that they show it; once
+    // more when the dialog is up, which otherwise starts at its own zoom.
+    auto zoom = [&dlg, whole = options.wholePage]() {
+        if (QAction *a = dlg.findChild<QAction *>(whole ? QStringLiteral("fitPageAction")
+                                                        : QStringLiteral("fitWidthAction")))
+            a->trigger();
+        if (auto *w = dlg.findChild<QPrintPreviewWidget *>())
+            w->setZoomMode(whole ? QPrintPreviewWidget::FitInView : QPrintPreviewWidget::FitToWidth);
+    };
+    zoom();
+    QTimer::singleShot(0, &dlg, zoom);
 
     auto *save = new QAction(QStringLiteral("Сохранить в PDF"), &dlg);
     save->setObjectName(QStringLiteral("SavePdf"));
@@ -99,6 +107,10 @@ void ShowPreview(const Prepared &report, const PreviewOptions &options, QWidget 
         }
     });
 
+    // Maximised; the size of the screen's free area also where no window
+    // manager maximises it.
+    if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        dlg.resize(screen->availableGeometry().size());
     dlg.setWindowState(dlg.windowState() | Qt::WindowMaximized);
     Modal::exec(&dlg);
 }
