@@ -110,17 +110,19 @@ int main(int argc, char **argv)
                                                        + monthStart.toString(QStringLiteral("dd.MM.yyyy"))
                                                        + QStringLiteral(" по ")
                                                        + monthEnd.toString(QStringLiteral("dd.MM.yyyy")));
-        std::vector<double> query, report;
+        std::vector<double> query, report, prepare, paint;
         int rows = 0, pages = 0;
         const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
         for (int r = 0; r < reps + 1; ++r) {
             w.close();
             const double q = timeIt([&] { w.open(); });
             w.close();
+            double tp = 0, tr = 0;
             const double t = timeIt([&] {
                 w.open();
-                const Report::Prepared p = Report::Prepare(layout, w);
-                Report::RenderToPdf(p, pdf);
+                Report::Prepared p;
+                tp = timeIt([&] { p = Report::Prepare(layout, w); });
+                tr = timeIt([&] { Report::RenderToPdf(p, pdf); });
                 pages = int(p.pages.size());
             });
             rows = w.recordCount();
@@ -128,11 +130,14 @@ int main(int argc, char **argv)
             if (r > 0) { // the first run warms the server's caches
                 query.push_back(q);
                 report.push_back(t);
+                prepare.push_back(tp);
+                paint.push_back(tr);
             }
         }
         err << "w_Report " << monthStart.toString(Qt::ISODate) << ".." << monthEnd.toString(Qt::ISODate) << ": "
             << rows << " rows, " << pages << " pages; query " << median(query) << " ms, report "
-            << median(report) << " ms (" << median(report) / qMax(1.0, median(query)) << "x the query)\n";
+            << median(report) << " ms (" << median(report) / qMax(1.0, median(query)) << "x the query; laying out "
+            << median(prepare) << " ms, painting " << median(paint) << " ms)\n";
         line(QStringLiteral("Детальный отчет по рабочим, месяц: запрос, страницы, PDF"), report,
              QStringLiteral("sql/w_report_month.sql"));
         line(QStringLiteral("Детальный отчет по рабочим, месяц: только запрос"), query,

@@ -21,16 +21,21 @@ TForm18 *Form18 = nullptr;
 
 QString TForm18::xlsRepSql()
 {
+    // The period's entries are summed per product, operation and colour
+    // first, then per nomenclature group: the same rows as joining every
+    // entry, several times faster over a year.
     return QStringLiteral(
-        "select izdel.nom, vid_oper.vid, smena.color, oper.naimen,"
-        " izdel.massa*sum(smena.kol_vo-smena.brak) as mass, sum(smena.kol_vo-smena.brak)::numeric as kolvo"
+        "select izdel.nom, vid_oper.vid, s.color, oper.naimen,"
+        " izdel.massa*sum(s.good) as mass, sum(s.good)::numeric as kolvo"
+        " from (select smena.i_id, smena.o_id, smena.color, sum(smena.kol_vo-smena.brak) as good"
         " from accounts_dep.smena smena"
-        " join accounts_dep.izdel izdel on izdel.id=smena.i_id"
-        " join accounts_dep.oper oper on oper.id=smena.o_id"
-        " join accounts_dep.vid_oper vid_oper on vid_oper.id=oper.vid"
         " where smena.data>=:data1 and smena.data<:data2"
-        " group by izdel.nom, smena.color, oper.naimen, vid_oper.vid, izdel.massa"
-        " order by izdel.nom, vid_oper.vid, smena.color, oper.naimen, izdel.massa");
+        " group by smena.i_id, smena.o_id, smena.color) s"
+        " join accounts_dep.izdel izdel on izdel.id=s.i_id"
+        " join accounts_dep.oper oper on oper.id=s.o_id"
+        " join accounts_dep.vid_oper vid_oper on vid_oper.id=oper.vid"
+        " group by izdel.nom, s.color, oper.naimen, vid_oper.vid, izdel.massa"
+        " order by izdel.nom, vid_oper.vid, s.color, oper.naimen, izdel.massa");
 }
 
 TForm18::TForm18(QWidget *parent)

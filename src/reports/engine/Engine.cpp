@@ -329,6 +329,20 @@ void Render(const Prepared &report, QPrinter *printer)
         }
         return *it;
     };
+    auto fontKey = [](const Font &f) { return quint32(f.pt * 10) * 2 + (f.bold ? 1 : 0); };
+    quint32 currentFont = 0;
+    // Widths of the texts met so far, per face: report pages repeat most of
+    // their texts (names, kinds, small numbers).
+    QHash<quint32, QHash<QString, double>> widths;
+    auto widthOf = [&widths](quint32 key, const QFontMetricsF &fm, const QString &text) {
+        QHash<QString, double> &w = widths[key];
+        auto it = w.constFind(text);
+        if (it != w.constEnd())
+            return *it;
+        const double v = fm.horizontalAdvance(text);
+        w.insert(text, v);
+        return v;
+    };
     QHash<quint32, QFontMetricsF> metrics;
     auto metricsFor = [&](const Font &f, const QFont &font) -> const QFontMetricsF & {
         const quint32 key = quint32(f.pt * 10) * 2 + (f.bold ? 1 : 0);
@@ -357,35 +371,47 @@ void Render(const Prepared &report, QPrinter *printer)
                 break;
             }
             case Mark::Text: {
+                const quint32 key = fontKey(m.font);
                 const QFont &font = fontFor(m.font);
-                painter.setFont(font);
+                if (key != currentFont) {
+                    painter.setFont(font);
+                    currentFont = key;
+                }
                 painter.setPen(kInk);
+                const QFontMetricsF &fm = metricsFor(m.font, font);
                 const QRectF r = px(m.rect);
-                int flags = Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
-                flags |= m.align == Align::Center ? Qt::AlignHCenter
-                                                  : (m.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft);
                 QString text = m.text;
+                double wide = widthOf(key, fm, text);
+                double factor = 1;
                 // A left-aligned text wider than its place is narrowed to fit
                 // (down to three quarters of its width); a value longer than
                 // that is cut with an ellipsis. Numbers are never touched.
                 if (m.align == Align::Left && r.width() > 0) {
-                    const QFontMetricsF &fm = metricsFor(m.font, font);
                     const double room = r.width() - 0.4 * dpmm; // a hair of space before the next column
-                    const double wide = fm.horizontalAdvance(text);
                     if (wide > room) {
                         constexpr double kNarrowest = 0.75;
-                        if (m.elide && wide * kNarrowest > room)
+                        if (m.elide && wide * kNarrowest > room) {
                             text = fm.elidedText(text, Qt::ElideRight, room / kNarrowest);
-                        const double factor = qMax(kNarrowest, room / fm.horizontalAdvance(text));
-                        painter.save();
-                        painter.translate(r.left(), 0);
-                        painter.scale(factor, 1);
-                        painter.drawText(QRectF(0, r.top(), r.width() / factor, r.height()), flags, text);
-                        painter.restore();
-                        break;
+                            wide = fm.horizontalAdvance(text);
+                        }
+                        factor = qMax(kNarrowest, room / wide);
                     }
                 }
-                painter.drawText(r, flags, text);
+                double x = r.left();
+                if (m.align == Align::Center)
+                    x += (r.width() - wide) / 2;
+                else if (m.align == Align::Right)
+                    x += r.width() - wide;
+                const double baseline = r.top() + (r.height() - fm.height()) / 2 + fm.ascent();
+                if (factor < 1) {
+                    painter.save();
+                    painter.translate(x, 0);
+                    painter.scale(factor, 1);
+                    painter.drawText(QPointF(0, baseline), text);
+                    painter.restore();
+                } else {
+                    painter.drawText(QPointF(x, baseline), text);
+                }
                 break;
             }
             }
