@@ -1,5 +1,6 @@
 #pragma once
 #include "data/Dataset.h"
+#include "reports/engine/Engine.h"
 #include "ui/Form.h"
 
 // The printed monthly timesheet: one row per worker name with the day sums
@@ -19,6 +20,12 @@ public:
     // the period label to periodText + " г." ("Март 2021 г."), prepares the
     // report, shows its preview and closes H_Tabel afterwards.
     void Preview(int month, int year, const QString &periodText);
+
+    // The layout; its label QRLabel33 ("Данные за:") holds the period.
+    Report::Layout QuickRep1;
+    static Report::Layout BuildLayout();
+    // Opens H_Tabel for the month, lays it out and closes H_Tabel again.
+    Report::Prepared Prepare(int month, int year, const QString &periodText);
 };
 
 extern TForm15 *Form15;

@@ -1,11 +1,16 @@
 #pragma once
-#include "ui/Form.h"
+#include "reports/SummaryReport.h"
 
-// A printed report layout.
-class TForm17 : public Form {
+// "Отчет по продукции": per nomenclature group the boxes and good pieces of
+// each operation kind, product kind and colour.
+class TForm17 : public SummaryReport {
     Q_OBJECT
 public:
     explicit TForm17(QWidget *parent = nullptr);
+    // Parameters data1 (first day, included) and data2 (end day, excluded).
+    Dataset t_Report;
+    static QString tReportSql();
+    static Report::Layout BuildLayout();
 };
 
 extern TForm17 *Form17;

@@ -1,4 +1,5 @@
 #pragma once
+#include "data/Dataset.h"
 #include "ui/Form.h"
 
 class QButtonGroup;
@@ -18,12 +19,17 @@ public:
     int RadioGroup1ItemIndex() const;
     void SetRadioGroup1ItemIndex(int index);
 
-    void Button1Click() {} // "Детальный отчет по рабочим"
-    void Button2Click() {} // "Отчет по продукции"
-    void Button3Click() {} // "Детальный отчет по продукции"
-    void Button4Click() {} // "Отчет по рабочим"
-    void Button6Click() {} // "Excel"
-    void Button5Click();   // "Выход"
+    void Button1Click(); // "Детальный отчет по рабочим"
+    void Button2Click(); // "Отчет по продукции"
+    void Button3Click(); // "Детальный отчет по продукции"
+    void Button4Click(); // "Отчет по рабочим"
+    void Button6Click(); // "Excel"
+    void Button5Click(); // "Выход"
+
+    // Output by nomenclature group for the spreadsheet: nom, vid, color,
+    // naimen, mass, kolvo; parameters data1 and data2.
+    Dataset XLS_Rep;
+    static QString xlsRepSql();
 
     QGroupBox *RadioGroup1 = nullptr;
     QRadioButton *RadioGroup1Items[3] = {nullptr, nullptr, nullptr};
@@ -37,6 +43,12 @@ public:
 private:
     void BuildLayout();
     void ConnectHandlers();
+    // Period and product kind of the window into a report query, which is
+    // then opened.
+    void OpenQuery(Dataset &query);
+    // The common steps of the four report buttons.
+    template <typename R>
+    void PrintReport(R *report, Dataset &query, const QString &caption, const QString &titleText);
 };
 
 extern TForm18 *Form18;
