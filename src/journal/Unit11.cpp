@@ -275,9 +275,9 @@ void TForm11::OperationChosen(int operId, int productId, double finalPrice, cons
 
 void TForm11::Button3Click()
 {
-    // The worker list in selection mode; a choice lands in WorkerChosen.
-    Form5->SetHandover(1, [this](int id, const QString &fio) { WorkerChosen(id, fio); });
-    Form5->OpenForSelection(1);
+    // The worker list in selection mode.
+    if (const auto row = Form5->Pick(1))
+        WorkerChosen(row->id, row->text);
 }
 
 void TForm11::Button4Click()

@@ -104,21 +104,19 @@ void TForm10::Button2Click()
 void TForm10::Button3Click()
 {
     // The product list as a picker: a choice fills the product box and id.
-    Form3->SetHandover([](int id, const QString &marka) {
-        Form10->Edit1->setText(marka);
-        Form10->IzdelId = id;
-    });
-    Form3->OpenForSelection();
+    if (const auto row = Form3->Pick()) {
+        Edit1->setText(row->text);
+        IzdelId = row->id;
+    }
 }
 
 void TForm10::Button4Click()
 {
     // The kinds list as a picker: a choice fills the kind box and id.
-    Form8->SetHandover([](int id, const QString &vid) {
-        Form10->Edit2->setText(vid);
-        Form10->VidId = id;
-    });
-    Form8->OpenForSelection();
+    if (const auto row = Form8->Pick()) {
+        Edit2->setText(row->text);
+        VidId = row->id;
+    }
 }
 
 void TForm10::Button1Click()

@@ -79,9 +79,7 @@ void TForm3::FormActivate()
 void TForm3::PrepareSelection()
 {
     Tag = 1;
-    Chosen = false;
-    ChosenId = 0;
-    ChosenMarka.clear();
+    m_choice.reset();
     Button2->setText(QStringLiteral("Выбрать"));
     Button2->setDefault(true);
     Button1->hide();
@@ -101,7 +99,7 @@ void TForm3::FinishSelection()
     Edit1->hide();
 }
 
-bool TForm3::OpenForSelection()
+std::optional<PickedRow> TForm3::Pick(int)
 {
     Dataset &iz = DataModule6->Izdel;
     iz.open();
@@ -111,7 +109,7 @@ bool TForm3::OpenForSelection()
     });
     PrepareSelection();
     Modal::exec(this);
-    return Chosen;
+    return m_choice;
 }
 
 void TForm3::OpenForMaintenance()
@@ -155,11 +153,7 @@ void TForm3::Button2Click()
     const bool haveRow = iz.isOpen() && iz.recNo() > 0;
     if (Tag == 1) {
         if (haveRow) {
-            ChosenId = int(iz.asInt(QStringLiteral("id")));
-            ChosenMarka = iz.text(QStringLiteral("marka")).trimmed();
-            Chosen = true;
-            if (m_handover)
-                m_handover(ChosenId, ChosenMarka);
+            m_choice = PickedRow{int(iz.asInt(QStringLiteral("id"))), iz.text(QStringLiteral("marka")).trimmed()};
         }
         close();
         return;

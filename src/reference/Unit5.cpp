@@ -64,17 +64,10 @@ void TForm5::FormActivate()
         Edit1->setFocus();
 }
 
-void TForm5::SetHandover(int mode, Handover h)
-{
-    m_handover.insert(mode, std::move(h));
-}
-
 void TForm5::PrepareSelection(int mode)
 {
     Tag = mode;
-    Chosen = false;
-    ChosenId = 0;
-    ChosenFio.clear();
+    m_choice.reset();
     Button2->setText(QStringLiteral("Выбрать"));
     Button2->show();
     Button2->setDefault(true);
@@ -85,21 +78,14 @@ void TForm5::PrepareSelection(int mode)
     Edit1Change(Edit1->text());
 }
 
-bool TForm5::OpenForSelection(int mode)
+std::optional<PickedRow> TForm5::Pick(int mode)
 {
     Dataset &w = DataModule6->Workers;
     w.open();
     const auto closeList = qScopeGuard([&w] { w.close(); });
     PrepareSelection(mode);
     Modal::exec(this);
-    return Chosen;
-}
-
-std::optional<PickedRow> TForm5::Pick(int mode)
-{
-    if (!OpenForSelection(mode))
-        return std::nullopt;
-    return PickedRow{ChosenId, ChosenFio};
+    return m_choice;
 }
 
 void TForm5::OpenForMaintenance()
@@ -135,11 +121,7 @@ void TForm5::Button2Click()
     Dataset &w = DataModule6->Workers;
     if (IsSelecting()) {
         if (w.isOpen() && w.recNo() > 0) {
-            ChosenId = int(w.asInt(QStringLiteral("id")));
-            ChosenFio = w.text(QStringLiteral("fio")).trimmed();
-            Chosen = true;
-            if (const Handover h = m_handover.value(Tag))
-                h(ChosenId, ChosenFio);
+            m_choice = PickedRow{int(w.asInt(QStringLiteral("id"))), w.text(QStringLiteral("fio")).trimmed()};
         }
         close();
         return;

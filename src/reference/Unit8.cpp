@@ -73,9 +73,7 @@ void TForm8::FormActivate()
 void TForm8::PrepareSelection()
 {
     Tag = 1;
-    Chosen = false;
-    ChosenId = 0;
-    ChosenVid.clear();
+    m_choice.reset();
     Button2->setText(QStringLiteral("Выбрать"));
     Button2->setDefault(true);
     Button1->hide();
@@ -89,10 +87,13 @@ void TForm8::FinishSelection()
 {
     Button2->setDefault(false);
     Button1->setDefault(true);
+    // A search the user can no longer see must not keep filtering the list.
+    Edit1->clear();
+    Edit1Change(Edit1->text());
     Edit1->hide();
 }
 
-bool TForm8::OpenForSelection()
+std::optional<PickedRow> TForm8::Pick(int)
 {
     Dataset &v = DataModule6->Vid_oper;
     v.open();
@@ -102,7 +103,7 @@ bool TForm8::OpenForSelection()
     });
     PrepareSelection();
     Modal::exec(this);
-    return Chosen;
+    return m_choice;
 }
 
 void TForm8::OpenForMaintenance()
@@ -138,11 +139,7 @@ void TForm8::Button2Click()
     const bool haveRow = v.isOpen() && v.recNo() > 0;
     if (Tag == 1) {
         if (haveRow) {
-            ChosenId = int(v.asInt(QStringLiteral("id")));
-            ChosenVid = v.text(QStringLiteral("vid")).trimmed();
-            Chosen = true;
-            if (m_handover)
-                m_handover(ChosenId, ChosenVid);
+            m_choice = PickedRow{int(v.asInt(QStringLiteral("id"))), v.text(QStringLiteral("vid")).trimmed()};
         }
         close();
         return;
