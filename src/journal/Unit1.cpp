@@ -7,6 +7,7 @@
 #include "app/Unit23.h"
 #include "data/Unit6.h"
 #include "journal/JournalOps.h"
+#include "journal/Unit11.h"
 #include "reports/Unit18.h"
 #include "ui/Msg.h"
 
@@ -356,10 +357,42 @@ void TForm1::CBox1Click()
     paintToggle(CBox1, CBox1->isChecked(), kRed);
 }
 
-void TForm1::Button1Click() { JournalOps::AddEntry(); }
-void TForm1::Button2Click() { JournalOps::ChangeEntry(); }
-void TForm1::Button3Click() { JournalOps::DeleteEntry(); }
-void TForm1::DBGrid2DblClick() { JournalOps::AcceptToggle(); }
+void TForm1::Button1Click()
+{
+    Form11->OpenForAdd();
+}
+
+void TForm1::Button2Click()
+{
+    Form11->OpenForChange();
+}
+
+void TForm1::Button3Click()
+{
+    Dataset &j = CurrentJournal();
+    if (!j.isOpen() || j.recNo() == 0 || j.isNull(QStringLiteral("id")))
+        return;
+    const int id = int(j.asInt(QStringLiteral("id")));
+    if (Msg::question(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление")))
+        JournalOps::RemoveEntry(DataModule6->ADO_DB, id);
+    j.close();
+    j.open();
+}
+
+void TForm1::DBGrid2DblClick()
+{
+    if (LoginCode == LoginCodes::Foreman)
+        return;
+    Dataset &j = CurrentJournal();
+    if (!j.isOpen() || j.recNo() == 0)
+        return;
+    const QString mark = JournalOps::NextMark(j.text(QStringLiteral("ok")));
+    JournalOps::SetMark(DataModule6->ADO_DB, int(j.asInt(QStringLiteral("id"))), mark);
+    const int rec = j.recNo();
+    j.close();
+    j.open();
+    j.setRecNo(rec);
+}
 
 void TForm1::Button8Click()
 {

@@ -60,10 +60,17 @@ public:
     void Button8Click(); // "Обновить"
     void Button4Click(); // "Выход"
     void N_SummaryClick();
-    void Button1Click();    // "Добавить": the entry editor
-    void Button2Click();    // "Изменить": the entry editor on the current entry
-    void Button3Click();    // "Удалить"
-    void DBGrid2DblClick(); // acceptance toggle
+    // "Добавить": the entry editor in add mode, prefilled with the date.
+    void Button1Click();
+    // "Изменить": the entry editor in change mode for the current entry;
+    // nothing when the shift's journal is empty.
+    void Button2Click();
+    // "Удалить": asks, deletes the current entry with its timesheet upkeep,
+    // and reloads the journal whatever the answer.
+    void Button3Click();
+    // Double click: "да" and "ok" become "no", anything else "ok". Nothing
+    // for the foreman, nothing on an empty journal.
+    void DBGrid2DblClick();
     // Filled in by the maintenance-works journal.
     void Button5Click() {}
 

@@ -352,7 +352,7 @@ void TForm11::Button1Click()
         return;
     }
     JournalOps::Entry e;
-    e.price = EntryPrice::SqlText(FinalPrice);
+    e.price = FinalPrice;
     const QString colour = Edit5->text().trimmed();
     e.color = colour.isEmpty() ? 0 : toInt32(colour, QStringLiteral("Цвет"));
     e.worker = WorkerId;
@@ -360,9 +360,9 @@ void TForm11::Button1Click()
     e.operation = OperId;
     e.shift = JournalOps::EntryShift(Form1->ShiftNumber);
     e.date = DTimeP->date();
-    e.quantity = QString::number(toInt32(Edit3->text().trimmed(), QStringLiteral("Кол-во")));
-    e.rejects = QString::number(toInt32(Edit4->text().trimmed(), QStringLiteral("Брак")));
-    e.hours = QString::number(toInt32(Edit6->text().trimmed(), QStringLiteral("Время")));
+    e.quantity = toInt32(Edit3->text().trimmed(), QStringLiteral("Кол-во"));
+    e.rejects = toInt32(Edit4->text().trimmed(), QStringLiteral("Брак"));
+    e.hours = toInt32(Edit6->text().trimmed(), QStringLiteral("Время"));
     e.id = EntryId;
     const bool add = Tag != 2;
 
