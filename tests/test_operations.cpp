@@ -526,7 +526,10 @@ void OperationsTest::selectionHandsPriceAndText()
         return d->result();
     };
     Form4->Edit1->setText("СТ");
-    const std::optional<OperationChoice> c = Form4->SelectOperation(301);
+    // The entry editor's price rule: the journal window's day-off box and
+    // shift at the moment of the choice.
+    const std::optional<OperationChoice> c =
+        Form4->SelectOperation(301, [](double base) { return Form1->EntryPriceOf(base); });
     QVERIFY(c.has_value());
     QCOMPARE(c->operationId, 301);
     QCOMPARE(c->productId, 2001);

@@ -6,6 +6,7 @@
 #include "app/AppControl.h"
 #include "app/Unit23.h"
 #include "data/Unit6.h"
+#include "journal/EntryPrice.h"
 #include "journal/JournalOps.h"
 #include "journal/Unit11.h"
 #include "reports/Unit18.h"
@@ -102,6 +103,7 @@ protected:
 TForm1::TForm1(QWidget *parent) : Form(parent)
 {
     Form1 = this;
+    Form::setMainWindow(this);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Табель"));
     BuildLayout();
@@ -276,6 +278,11 @@ void TForm1::ConnectHandlers()
 QDate TForm1::Today() const
 {
     return FixedToday.isValid() ? FixedToday : QDate::currentDate();
+}
+
+double TForm1::EntryPriceOf(double basePrice) const
+{
+    return EntryPrice::ApplyFactors(basePrice, CBox1->isChecked(), ShiftNumber);
 }
 
 Dataset &TForm1::CurrentJournal() const

@@ -41,6 +41,11 @@ public:
     // The shared journal dataset of the selected shift.
     Dataset &CurrentJournal() const;
 
+    // The unit price of an entry made now from an operation's lowest norm
+    // price: the price rule (EntryPrice::ApplyFactors) with "Выходной" and
+    // the selected shift. The one place that reads them for a price.
+    double EntryPriceOf(double basePrice) const;
+
     // Today's date as the window sees it; FixedToday, when set, stands in for
     // the clock.
     QDate Today() const;

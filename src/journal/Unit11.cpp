@@ -29,6 +29,7 @@ TForm11::TForm11(QWidget *parent) : Form(parent)
     setObjectName(QStringLiteral("Form11"));
     BuildLayout();
     ConnectHandlers();
+    setCentreOnMainWindow();
 }
 
 void TForm11::BuildLayout()
@@ -174,12 +175,6 @@ bool TForm11::TakesColour(const QString &operationText)
     return operationText.toUpper().contains(QStringLiteral("КРАСКА"));
 }
 
-QString TForm11::OperationText(const QString &marka, const QString &vid, int naimen)
-{
-    return marka.trimmed() + QStringLiteral("; ") + vid.trimmed() + QStringLiteral("; ")
-        + (naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки"));
-}
-
 void TForm11::SetColourState()
 {
     const bool on = TakesColour(Edit2->text());
@@ -200,12 +195,6 @@ void TForm11::FormActivate()
     Button3->setFocus();
 }
 
-void TForm11::CentreOnJournal()
-{
-    if (Form1 && Form1->isVisible())
-        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
-}
-
 void TForm11::OpenForAdd()
 {
     DTimeP->setDate(Form1->DateT->date());
@@ -223,7 +212,6 @@ void TForm11::OpenForAdd()
     SetColourState();
     setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
     Tag = 1;
-    CentreOnJournal();
     Modal::exec(this);
 }
 
@@ -242,7 +230,7 @@ void TForm11::OpenForChange()
     m_baseText.clear();
     DTimeP->setDate(j.asDate(QStringLiteral("data")));
     Edit1->setText(j.text(QStringLiteral("fio")).trimmed());
-    Edit2->setText(OperationText(j.text(QStringLiteral("marka")), j.text(QStringLiteral("vid")),
+    Edit2->setText(TForm4::OperationText(j.text(QStringLiteral("marka")), j.text(QStringLiteral("vid")),
                                  int(j.asInt(QStringLiteral("naimen")))));
     Edit3->setText(j.text(QStringLiteral("kol_vo")).trimmed());
     Edit4->setText(j.text(QStringLiteral("brak")).trimmed());
@@ -254,7 +242,6 @@ void TForm11::OpenForChange()
     SetColourState();
     if (Edit5->isEnabled())
         Edit5->setText(j.text(QStringLiteral("color")).trimmed());
-    CentreOnJournal();
     Modal::exec(this);
     j.setRecNo(rec);
 }
@@ -290,20 +277,21 @@ void TForm11::Button4Click()
         if (j.isOpen() && j.recNo() > 0)
             current = int(j.asInt(QStringLiteral("o_id")));
     }
-    if (const auto choice = Form4->SelectOperation(current)) {
+    const auto choice = Form4->SelectOperation(current, [](double base) { return Form1->EntryPriceOf(base); });
+    if (choice)
         OperationChosen(choice->operationId, choice->productId, choice->price, choice->text);
-        m_baseText = EntryPrice::DisplayText(choice->basePrice);
-    }
-    AfterOperationPick();
+    AfterOperationPick(choice ? std::optional<double>(choice->basePrice) : std::nullopt);
     // Read afresh at the next pick: prices may change meanwhile.
     DataModule6->Oper.close();
 }
 
-void TForm11::AfterOperationPick()
+void TForm11::AfterOperationPick(std::optional<double> basePrice)
 {
     // "Цена база": the lowest norm price of the operation now chosen.
     const Dataset &oper = DataModule6->Oper;
-    if (oper.isOpen()) {
+    if (basePrice) {
+        m_baseText = EntryPrice::DisplayText(*basePrice);
+    } else if (oper.isOpen()) {
         const int idCol = oper.fieldIndex(QStringLiteral("id"));
         const int priceCol = oper.fieldIndex(QStringLiteral("cena"));
         for (int r = 0; r < oper.recordCount(); ++r) {

@@ -1,7 +1,6 @@
 #include "reference/Unit10.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
-#include "journal/Unit1.h"
 #include "reference/Unit3.h"
 #include "reference/Unit8.h"
 #include "ui/Msg.h"
@@ -24,6 +23,7 @@ TForm10::TForm10(QWidget *parent) : Form(parent)
     setObjectName(QStringLiteral("Form10"));
     BuildLayout();
     ConnectHandlers();
+    setCentreOnMainWindow();
 }
 
 void TForm10::BuildLayout()
@@ -82,13 +82,6 @@ void TForm10::ConnectHandlers()
     connect(Button2, &QPushButton::clicked, this, &TForm10::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm10::Button3Click);
     connect(Button4, &QPushButton::clicked, this, &TForm10::Button4Click);
-}
-
-void TForm10::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    if (Form1 && Form1->isVisible()) // centred on the main window
-        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 void TForm10::FormActivate()

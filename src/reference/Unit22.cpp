@@ -1,7 +1,6 @@
 #include "reference/Unit22.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
-#include "journal/Unit1.h"
 #include "ui/Msg.h"
 
 #include <QHBoxLayout>
@@ -365,6 +364,7 @@ TForm22::TForm22(QWidget *parent) : Form(parent)
     norm->setObjectName(QStringLiteral("norm"));
     BuildLayout();
     ConnectHandlers();
+    setCentreOnMainWindow();
 }
 
 void TForm22::BuildLayout()
@@ -515,13 +515,6 @@ bool TForm22::eventFilter(QObject *o, QEvent *e)
         }
     }
     return Form::eventFilter(o, e);
-}
-
-void TForm22::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    if (Form1 && Form1->isVisible()) // centred on the main window
-        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 void TForm22::keyPressEvent(QKeyEvent *e)

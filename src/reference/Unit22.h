@@ -95,7 +95,6 @@ public:
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
-    void showEvent(QShowEvent *e) override;
 
 private:
     void BuildLayout();

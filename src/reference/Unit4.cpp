@@ -1,7 +1,6 @@
 #include "reference/Unit4.h"
 #include "data/Unit6.h"
 #include "export/XlsExport.h"
-#include "journal/Unit1.h"
 #include "reference/Unit10.h"
 #include "reference/Unit22.h"
 #include "ui/DBGrid.h"
@@ -15,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 TForm4 *Form4 = nullptr;
@@ -27,9 +27,14 @@ bool finishedProduct(const Dataset &ds)
     return !ds.isNull(QStringLiteral("naimen")) && ds.asInt(QStringLiteral("naimen")) == 0;
 }
 
-QString productKind(const Dataset &ds)
+QString productKind(int naimen)
 {
-    return finishedProduct(ds) ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");
+    return naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");
+}
+
+int naimenOf(const Dataset &ds)
+{
+    return finishedProduct(ds) ? 0 : 1;
 }
 
 // Wait cursor for the length of a scope.
@@ -58,6 +63,7 @@ TForm4::TForm4(QWidget *parent)
     setWindowTitle(QStringLiteral("Операции"));
     BuildLayout();
     ConnectHandlers();
+    setCentreOnMainWindow();
 }
 
 void TForm4::BuildLayout()
@@ -119,13 +125,6 @@ void TForm4::ConnectHandlers()
     Edit1->installEventFilter(this);
 }
 
-void TForm4::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    if (Form1 && Form1->isVisible()) // centred on the main window
-        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
-}
-
 void TForm4::FormActivate()
 {
     if (Edit1->isVisible())
@@ -138,7 +137,12 @@ void TForm4::OpenForMaintenance()
     ShowListForMaintenance(this, DataModule6->Oper, Button1, Button2, Button3);
 }
 
-std::optional<OperationChoice> TForm4::SelectOperation(int operationId)
+QString TForm4::OperationText(const QString &marka, const QString &vid, int naimen)
+{
+    return marka.trimmed() + QStringLiteral("; ") + vid.trimmed() + QStringLiteral("; ") + productKind(naimen);
+}
+
+std::optional<OperationChoice> TForm4::SelectOperation(int operationId, const std::function<double(double)> &priceOf)
 {
     Dataset &oper = DataModule6->Oper;
     Tag = 1;
@@ -154,6 +158,8 @@ std::optional<OperationChoice> TForm4::SelectOperation(int operationId)
     if (operationId == 0 || !oper.locate(QStringLiteral("id"), operationId))
         oper.first();
     m_choice.reset();
+    m_priceOf = priceOf;
+    const auto forget = qScopeGuard([this] { m_priceOf = {}; });
     Modal::exec(this);
     Button2->setDefault(false);
     Edit1->hide();
@@ -227,26 +233,8 @@ void TForm4::Button2Click()
         c.productId = int(oper.asInt(QStringLiteral("i_id")));
         c.operationId = int(oper.asInt(QStringLiteral("id")));
         c.basePrice = oper.asDouble(QStringLiteral("cena"));
-        double price = c.basePrice;
-        if (Form1 && Form1->CBox1->isChecked())
-            price *= 2;
-        const int shift = Form1 ? Form1->ShiftNumber : 1;
-        if (shift == 3)
-            price *= 1.2;
-        else if (shift == 4)
-            price *= 1.5;
-        c.price = price;
-
-        Dataset &control = DataModule6->Control;
-        control.close();
-        control.setSql(QStringLiteral("select marka from accounts_dep.izdel where id=:id::integer"));
-        control.setParam(QStringLiteral("id"), c.productId);
-        control.open();
-        QString text = control.text(QStringLiteral("marka")).trimmed() + QStringLiteral("; ");
-        control.close();
-        text += oper.text(QStringLiteral("vid")).trimmed() + QStringLiteral("; ");
-        text += productKind(oper);
-        c.text = text;
+        c.price = m_priceOf ? m_priceOf(c.basePrice) : c.basePrice;
+        c.text = OperationText(oper.text(QStringLiteral("marka")), oper.text(QStringLiteral("vid")), naimenOf(oper));
         m_choice = c;
         done(QDialog::Accepted);
         return;
@@ -307,7 +295,7 @@ void TForm4::Button5Click()
             ? QString()
             : XlsExport::numberText(XLS_Rep.asDouble(QStringLiteral("cena")));
         xls.writeValue(1, 3, row, cena);
-        xls.writeValue(1, 4, row, productKind(XLS_Rep));
+        xls.writeValue(1, 4, row, productKind(naimenOf(XLS_Rep)));
     }
     xls.show();
 }

@@ -1,6 +1,5 @@
 #include "reference/Unit8.h"
 #include "data/Unit6.h"
-#include "journal/Unit1.h"
 #include "reference/Unit9.h"
 #include "ui/DBGrid.h"
 #include "ui/ListButtons.h"
@@ -22,6 +21,7 @@ TForm8::TForm8(QWidget *parent) : Form(parent)
     setWindowTitle(QStringLiteral("Виды операций (8)"));
     BuildLayout();
     ConnectHandlers();
+    setCentreOnMainWindow();
 }
 
 void TForm8::BuildLayout()
@@ -55,13 +55,6 @@ void TForm8::ConnectHandlers()
     connect(Button4, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
     connect(DBGrid1, &DBGrid::DblClick, this, &TForm8::DBGrid1DblClick);
     connect(Edit1, &QLineEdit::textChanged, this, &TForm8::Edit1Change);
-}
-
-void TForm8::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    if (Form1 && Form1->isVisible()) // centred on the main window
-        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 void TForm8::FormActivate()

@@ -45,8 +45,6 @@ public:
     QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr;
     QLineEdit *Edit1 = nullptr;
 
-protected:
-    void showEvent(QShowEvent *e) override;
 
 private:
     void BuildLayout();

@@ -1,7 +1,6 @@
 #include "reference/Unit9.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
-#include "journal/Unit1.h"
 #include "ui/Msg.h"
 #include "ui/ListButtons.h"
 
@@ -21,6 +20,7 @@ TForm9::TForm9(QWidget *parent) : Form(parent)
     setWindowTitle(QStringLiteral("Заведение нового вида операций"));
     BuildLayout();
     ConnectHandlers();
+    setCentreOnMainWindow();
 }
 
 void TForm9::BuildLayout()
@@ -44,13 +44,6 @@ void TForm9::ConnectHandlers()
 {
     connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
-}
-
-void TForm9::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    if (Form1 && Form1->isVisible()) // centred on the main window
-        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 void TForm9::FormActivate()
