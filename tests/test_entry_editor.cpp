@@ -4,7 +4,9 @@
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "entry_shop.h"
+#include "data/SqlText.h"
 #include "journal/EntryPrice.h"
+#include "ui/Text.h"
 #include "journal/JournalOps.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
@@ -239,8 +241,8 @@ void EntryEditorTest::priceRules()
     QFETCH(QString, stored);
     QFETCH(QString, shown);
     const double p = EntryPrice::ApplyFactors(base, dayOff, shift);
-    QCOMPARE(EntryPrice::SqlText(p), stored);
-    QCOMPARE(EntryPrice::DisplayText(p), shown);
+    QCOMPARE(SqlText::Decimal(EntryPrice::Round4(p)), stored);
+    QCOMPARE(Text::Number(EntryPrice::Round4(p)), shown);
 }
 
 void EntryEditorTest::takesColour_data()

@@ -11,6 +11,7 @@
 #include "journal/Unit11.h"
 #include "reports/Unit18.h"
 #include "ui/Msg.h"
+#include "ui/Text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -53,12 +54,6 @@ protected:
             keyPressed(e->key());
         }
     }
-};
-
-// Wait cursor for the life of the object, restored also when a load fails.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
 bool isWeekend(const QDate &d)
@@ -153,7 +148,7 @@ void TForm1::BuildLayout()
     date->keyPressed = [this](int key) { DateTKeyPress(key); };
     DateT = named<QDateEdit>(date, QStringLiteral("DateT"), QStringLiteral("Дата"));
     DateT->setCalendarPopup(true);
-    DateT->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DateT->setDisplayFormat(Text::DateFormat());
     DateT->setDate(Today());
     // The drop-down calendar is a window of its own; its closing is watched.
     m_calendarPopup = DateT->calendarWidget()->window();
@@ -184,7 +179,7 @@ void TForm1::BuildLayout()
         if (v.isNull() || !v.isValid())
             return {};
         if (v.metaType().id() == QMetaType::QDateTime)
-            return v.toDateTime().date().toString(QStringLiteral("dd.MM.yyyy"));
+            return Text::Date(v.toDateTime().date());
         return DatasetModel::displayText(v);
     };
     auto column = [](const char *field, const QString &title, int width, Qt::Alignment align) {

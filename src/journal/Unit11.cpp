@@ -7,6 +7,7 @@
 #include "reference/Unit4.h"
 #include "reference/Unit5.h"
 #include "ui/Msg.h"
+#include "ui/Text.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -22,6 +23,15 @@
 #include <QVBoxLayout>
 
 TForm11 *Form11 = nullptr;
+
+namespace {
+// A price or sum as the editor shows it: rounded to 4 places, the user's
+// separator, no trailing zeros.
+QString priceText(double v)
+{
+    return Text::Number(EntryPrice::Round4(v));
+}
+} // namespace
 
 TForm11::TForm11(QWidget *parent) : Form(parent)
 {
@@ -70,7 +80,7 @@ void TForm11::BuildLayout()
     Edit5 = digitOnly(named(new QLineEdit(GroupBox1), QStringLiteral("Edit5"), QStringLiteral("Цвет")));
     DTimeP = named(new QDateEdit(GroupBox1), QStringLiteral("DTimeP"), QStringLiteral("Дата"));
     DTimeP->setCalendarPopup(true);
-    DTimeP->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DTimeP->setDisplayFormat(Text::DateFormat());
     DTimeP->setDate(QDate::currentDate());
     Edit4 = digitOnly(named(new QLineEdit(QStringLiteral("0"), GroupBox1), QStringLiteral("Edit4"),
                             QStringLiteral("Брак")));
@@ -224,8 +234,8 @@ void TForm11::OpenForChange()
     setWindowTitle(QStringLiteral("Изменение данных о позиции (11)"));
     Tag = 2;
     FinalPrice = j.asDouble(QStringLiteral("cena"));
-    Edit7->setText(EntryPrice::DisplayText(FinalPrice));
-    Edit9->setText(EntryPrice::DisplayText(j.asDouble(QStringLiteral("kol_vo")) * FinalPrice));
+    Edit7->setText(priceText(FinalPrice));
+    Edit9->setText(priceText(j.asDouble(QStringLiteral("kol_vo")) * FinalPrice));
     Edit8->clear();
     m_baseText.clear();
     DTimeP->setDate(j.asDate(QStringLiteral("data")));
@@ -290,13 +300,13 @@ void TForm11::AfterOperationPick(std::optional<double> basePrice)
     // "Цена база": the lowest norm price of the operation now chosen.
     const Dataset &oper = DataModule6->Oper;
     if (basePrice) {
-        m_baseText = EntryPrice::DisplayText(*basePrice);
+        m_baseText = priceText(*basePrice);
     } else if (oper.isOpen()) {
         const int idCol = oper.fieldIndex(QStringLiteral("id"));
         const int priceCol = oper.fieldIndex(QStringLiteral("cena"));
         for (int r = 0; r < oper.recordCount(); ++r) {
             if (Dataset::textOf(oper.valueAt(r, idCol)).toInt() == OperId) {
-                m_baseText = EntryPrice::DisplayText(Dataset::textOf(oper.valueAt(r, priceCol)).toDouble());
+                m_baseText = priceText(Dataset::textOf(oper.valueAt(r, priceCol)).toDouble());
                 break;
             }
         }
@@ -313,9 +323,9 @@ void TForm11::RecomputeBoxes()
         Edit3->setText(QStringLiteral("0"));
     if (Edit2->text().isEmpty())
         return; // no operation, no price yet
-    Edit7->setText(EntryPrice::DisplayText(FinalPrice));
+    Edit7->setText(priceText(FinalPrice));
     Edit8->setText(m_baseText);
-    Edit9->setText(EntryPrice::DisplayText(Edit3->text().toDouble() * FinalPrice));
+    Edit9->setText(priceText(Edit3->text().toDouble() * FinalPrice));
 }
 
 namespace {
@@ -323,11 +333,10 @@ namespace {
 // failed conversion, with the general error display.
 int toInt32(const QString &text, const QString &field)
 {
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    if (!ok)
+    const std::optional<int> v = Text::ParseInt(text);
+    if (!v)
         throw DbError(QStringLiteral("«%1» не является допустимым целым числом (%2).").arg(text, field));
-    return v;
+    return *v;
 }
 } // namespace
 

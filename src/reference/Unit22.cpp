@@ -2,6 +2,7 @@
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "ui/Msg.h"
+#include "ui/Text.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -30,18 +31,16 @@ QVariant intOf(const QVariant &v)
 {
     if (v.isNull() || !v.isValid())
         return nullInt();
-    bool ok = false;
-    const int i = v.toString().trimmed().toInt(&ok);
-    return ok ? QVariant(i) : nullInt();
+    const std::optional<int> i = Text::ParseInt(v.toString());
+    return i ? QVariant(*i) : nullInt();
 }
 
 QVariant doubleOf(const QVariant &v)
 {
     if (v.isNull() || !v.isValid())
         return nullDouble();
-    bool ok = false;
-    const double d = v.toString().trimmed().toDouble(&ok);
-    return ok ? QVariant(d) : nullDouble();
+    const std::optional<double> d = Text::ParseDecimal(v.toString());
+    return d ? QVariant(*d) : nullDouble();
 }
 
 QString editText(const QVariant &v, bool decimal)
@@ -50,9 +49,7 @@ QString editText(const QVariant &v, bool decimal)
         return {};
     if (!decimal)
         return QString::number(v.toInt());
-    QLocale loc;
-    loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    return loc.toString(v.toDouble(), 'g', 15);
+    return Text::Number(v.toDouble());
 }
 
 } // namespace
@@ -61,12 +58,7 @@ NormTable::NormTable(QObject *parent) : QAbstractTableModel(parent) {}
 
 QString NormTable::priceText(double price)
 {
-    QString s = QString::number(price, 'f', 3);
-    if (s.endsWith(u'0'))
-        s.chop(1);
-    if (s.startsWith(u'-') && s.mid(1).remove(u'0').remove(u'.').isEmpty())
-        s.remove(0, 1); // no "-0.00"
-    return s.replace(u'.', QLocale().decimalPoint());
+    return Text::Fixed(price, 2, 3);
 }
 
 void NormTable::open(int operationId)

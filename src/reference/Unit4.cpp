@@ -1,11 +1,12 @@
 #include "reference/Unit4.h"
 #include "data/Unit6.h"
-#include "export/XlsExport.h"
+#include "export/SheetWriter.h"
 #include "reference/Unit10.h"
 #include "reference/Unit22.h"
 #include "ui/DBGrid.h"
 #include "ui/ListButtons.h"
 #include "ui/Msg.h"
+#include "ui/Text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,12 +37,6 @@ int naimenOf(const Dataset &ds)
 {
     return finishedProduct(ds) ? 0 : 1;
 }
-
-// Wait cursor for the length of a scope.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -281,21 +276,25 @@ void TForm4::Button5Click()
     XlsExport xls;
     if (!xls.start(QStringLiteral("Операции")))
         return;
-    const QStringList headings{QStringLiteral("Марка"), QStringLiteral("Операция"), QStringLiteral("Цена"),
-                               QStringLiteral("Вид")};
-    for (int c = 0; c < headings.size(); ++c)
-        xls.writeValue(1, c + 1, 1, headings[c]);
-    const int n = XLS_Rep.recordCount();
-    XLS_Rep.first();
-    for (int i = 0; i < n; ++i, XLS_Rep.next()) {
-        const int row = i + 2;
-        xls.writeValue(1, 1, row, XLS_Rep.text(QStringLiteral("marka")));
-        xls.writeValue(1, 2, row, XLS_Rep.text(QStringLiteral("vid")));
-        const QString cena = XLS_Rep.isNull(QStringLiteral("cena"))
-            ? QString()
-            : XlsExport::numberText(XLS_Rep.asDouble(QStringLiteral("cena")));
-        xls.writeValue(1, 3, row, cena);
-        xls.writeValue(1, 4, row, productKind(naimenOf(XLS_Rep)));
-    }
+    // Read by row number: the list's current row does not follow the export.
+    const auto field = [this](const char *name) {
+        return [this, name](int r) { return Dataset::textOf(XLS_Rep.valueAt(r, QString::fromLatin1(name))); };
+    };
+    const auto cena = [this](int r) {
+        const std::optional<double> v = Text::ParseDecimal(Dataset::textOf(XLS_Rep.valueAt(r, QStringLiteral("cena"))));
+        return v ? Text::Number(*v) : QString();
+    };
+    const auto kind = [this](int r) {
+        const std::optional<int> n = Text::ParseInt(Dataset::textOf(XLS_Rep.valueAt(r, QStringLiteral("naimen"))));
+        return productKind(n.value_or(1));
+    };
+    SheetLoop loop;
+    loop.plain = true;
+    WriteSheet(xls,
+               {{QStringLiteral("Марка"), field("marka")},
+                {QStringLiteral("Операция"), field("vid")},
+                {QStringLiteral("Цена"), cena},
+                {QStringLiteral("Вид"), kind}},
+               XLS_Rep.recordCount(), loop);
     xls.show();
 }

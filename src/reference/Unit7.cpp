@@ -2,6 +2,7 @@
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "ui/Msg.h"
+#include "ui/Text.h"
 #include "ui/ListButtons.h"
 
 #include <QComboBox>
@@ -97,14 +98,8 @@ bool TForm7::eventFilter(QObject *obj, QEvent *e)
 
 QString TForm7::BoxesText(const QString &stored)
 {
-    QString s = stored.trimmed();
-    if (s.contains(u'.')) {
-        while (s.endsWith(u'0'))
-            s.chop(1);
-        if (s.endsWith(u'.'))
-            s.chop(1);
-    }
-    return s.replace(u'.', QLocale().decimalPoint());
+    QString s = Text::TrimZeros(stored.trimmed());
+    return s.replace(u'.', Text::DecimalPoint());
 }
 
 void TForm7::FillGroups()

@@ -1,4 +1,5 @@
 #include "reports/Unit18.h"
+#include "ui/Text.h"
 
 #include <QButtonGroup>
 #include <QDateEdit>
@@ -44,7 +45,7 @@ void TForm18::BuildLayout()
     DTPicker2 = named(new QDateEdit(GroupBox1), QStringLiteral("DTPicker2"), QStringLiteral("по"));
     for (QDateEdit *d : {DTPicker1, DTPicker2}) {
         d->setCalendarPopup(true);
-        d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+        d->setDisplayFormat(Text::DateFormat());
     }
     period->addRow(QStringLiteral("с"), DTPicker1);
     period->addRow(QStringLiteral("по"), DTPicker2);

@@ -1,4 +1,5 @@
 #include "ui/DBGrid.h"
+#include "ui/Text.h"
 #include "data/Dataset.h"
 
 #include <QDate>
@@ -47,16 +48,16 @@ QString DatasetModel::displayText(const QVariant &v)
         return {};
     switch (v.metaType().id()) {
     case QMetaType::QDate:
-        return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+        return Text::Date(v.toDate());
     case QMetaType::QDateTime: {
         const QDateTime dt = v.toDateTime();
         if (dt.time() == QTime(0, 0))
-            return dt.date().toString(QStringLiteral("dd.MM.yyyy"));
-        return dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+            return Text::Date(dt.date());
+        return Text::Date(dt.date()) + dt.toString(QStringLiteral(" HH:mm:ss"));
     }
     case QMetaType::Double:
     case QMetaType::Float:
-        return QLocale().toString(v.toDouble(), 'g', 15);
+        return Text::Number(v.toDouble());
     default:
         break;
     }
