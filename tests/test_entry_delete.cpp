@@ -6,6 +6,7 @@
 #include "journal/JournalOps.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
+#include "support/JournalWindow.h"
 #include "support/TestDb.h"
 #include "ui/Msg.h"
 
@@ -60,8 +61,7 @@ const QString kNoRow("no row"); // no row at all
 void EntryDeleteTest::initTestCase()
 {
     TestDb::fresh();
-    auto *f1 = new TForm1();
-    f1->Timer1->stop();
+    NewJournalWindow();
     new TForm11();
 }
 

@@ -12,6 +12,7 @@
 #include "journal/Unit11.h"
 #include "reference/Unit4.h"
 #include "reference/Unit5.h"
+#include "support/JournalWindow.h"
 #include "support/TestDb.h"
 #include "ui/Msg.h"
 
@@ -188,8 +189,7 @@ void EntryEditorTest::initTestCase()
 {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     TestDb::fresh();
-    auto *f1 = new TForm1();
-    f1->Timer1->stop();
+    NewJournalWindow();
     new TForm4();
     new TForm5();
     new TForm11();

@@ -9,6 +9,7 @@
 #include "reference/Unit8.h"
 #include "reference/Unit22.h"
 #include "reference/Unit4.h"
+#include "support/JournalWindow.h"
 #include "support/TestDb.h"
 #include "support/XlsxRead.h"
 #include "ui/DBGrid.h"
@@ -62,8 +63,7 @@ private:
 void OperationsTest::initTestCase()
 {
     TestDb::fresh();
-    auto *f1 = new TForm1();
-    f1->Timer1->stop();
+    NewJournalWindow();
     CreateRemainingWindows();
 }
 

@@ -46,6 +46,9 @@ public:
     // the selected shift. The one place that reads them for a price.
     double EntryPriceOf(double basePrice) const;
 
+    // Closes the four journals and opens them for the date.
+    void LoadJournals(const QDate &date);
+
     // Today's date as the window sees it; FixedToday, when set, stands in for
     // the clock.
     QDate Today() const;
@@ -113,8 +116,6 @@ private:
     void ConnectHandlers();
     void ShiftButtonClick(int shift);
     void PaintShiftButtons(int shift);
-    // Closes the four journals and opens them for the date.
-    void LoadJournals(const QDate &date);
     QWidget *m_calendarPopup = nullptr;
 };
 
