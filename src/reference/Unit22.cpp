@@ -155,8 +155,6 @@ int NormTable::store(int r, int operationId)
         if (n == 0) {
             // Deleted meanwhile at another workplace: the change has nowhere to go.
             row.dirty = false;
-            Msg::error(QStringLiteral("Норматив не найден: возможно, его удалили с другого рабочего места."),
-                       QStringLiteral("Ошибка"));
             return -1;
         }
     }
@@ -451,7 +449,7 @@ void TForm22::DBGrid1ColExit(const QModelIndex &previous, QModelIndex &current)
         // moved to.
         const bool toNew = current.isValid() && current.row() != prevRow && norm->isNew(current.row());
         const int toId = current.isValid() && current.row() != prevRow ? norm->row(current.row()).id : -1;
-        const int storedId = norm->store(prevRow, norm->operationId());
+        const int storedId = storeRow(prevRow);
         norm->requery();
         int row;
         if (toNew)
@@ -558,5 +556,14 @@ void TForm22::storePending()
 {
     for (int r = 0; r < norm->rowCount(); ++r)
         if (norm->isDirty(r))
-            norm->store(r, norm->operationId());
+            storeRow(r);
+}
+
+int TForm22::storeRow(int r)
+{
+    const int id = norm->store(r, norm->operationId());
+    if (id < 0)
+        Msg::error(QStringLiteral("Норматив не найден: возможно, его удалили с другого рабочего места."),
+                   QStringLiteral("Ошибка"));
+    return id;
 }
