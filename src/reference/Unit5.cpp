@@ -64,27 +64,25 @@ void TForm5::FormActivate()
         Edit1->setFocus();
 }
 
+PickerControls TForm5::pickerControls() const
+{
+    PickerControls c{Button1, Button2, Button3, Edit1};
+    c.searchAlwaysVisible = true;
+    return c;
+}
+
 void TForm5::PrepareSelection(int mode)
 {
     Tag = mode;
     m_choice.reset();
-    Button2->setText(QStringLiteral("Выбрать"));
-    Button2->show();
-    Button2->setDefault(true);
-    Button1->hide();
-    Button3->hide();
-    Edit1->show();
-    Edit1->clear();
-    Edit1Change(Edit1->text());
+    BeginSelection(pickerControls(), DataModule6->Workers);
 }
 
 std::optional<PickedRow> TForm5::Pick(int mode)
 {
-    Dataset &w = DataModule6->Workers;
-    w.open();
-    const auto closeList = qScopeGuard([&w] { w.close(); });
-    PrepareSelection(mode);
-    Modal::exec(this);
+    Tag = mode;
+    m_choice.reset();
+    RunSelection(this, DataModule6->Workers, pickerControls());
     return m_choice;
 }
 
@@ -120,9 +118,7 @@ void TForm5::Button2Click()
 {
     Dataset &w = DataModule6->Workers;
     if (IsSelecting()) {
-        if (w.isOpen() && w.recNo() > 0) {
-            m_choice = PickedRow{int(w.asInt(QStringLiteral("id"))), w.text(QStringLiteral("fio")).trimmed()};
-        }
+        m_choice = CurrentPick(w, QStringLiteral("id"), QStringLiteral("fio"));
         close();
         return;
     }

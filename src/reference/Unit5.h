@@ -48,6 +48,7 @@ public:
 private:
     void BuildLayout();
     void ConnectHandlers();
+    PickerControls pickerControls() const;
     std::optional<PickedRow> m_choice;
 };
 

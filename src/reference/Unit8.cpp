@@ -67,35 +67,19 @@ void TForm8::PrepareSelection()
 {
     Tag = 1;
     m_choice.reset();
-    Button2->setText(QStringLiteral("Выбрать"));
-    Button2->setDefault(true);
-    Button1->hide();
-    Button3->hide();
-    Edit1->show();
-    Edit1->clear();
-    Edit1Change(Edit1->text());
+    BeginSelection({Button1, Button2, Button3, Edit1}, DataModule6->Vid_oper);
 }
 
 void TForm8::FinishSelection()
 {
-    Button2->setDefault(false);
-    Button1->setDefault(true);
-    // A search the user can no longer see must not keep filtering the list.
-    Edit1->clear();
-    Edit1Change(Edit1->text());
-    Edit1->hide();
+    EndSelection({Button1, Button2, Button3, Edit1}, DataModule6->Vid_oper);
 }
 
 std::optional<PickedRow> TForm8::Pick(int)
 {
-    Dataset &v = DataModule6->Vid_oper;
-    v.open();
-    const auto after = qScopeGuard([this, &v] {
-        FinishSelection();
-        v.close();
-    });
-    PrepareSelection();
-    Modal::exec(this);
+    Tag = 1;
+    m_choice.reset();
+    RunSelection(this, DataModule6->Vid_oper, {Button1, Button2, Button3, Edit1});
     return m_choice;
 }
 
@@ -131,9 +115,7 @@ void TForm8::Button2Click()
     Dataset &v = DataModule6->Vid_oper;
     const bool haveRow = v.isOpen() && v.recNo() > 0;
     if (Tag == 1) {
-        if (haveRow) {
-            m_choice = PickedRow{int(v.asInt(QStringLiteral("id"))), v.text(QStringLiteral("vid")).trimmed()};
-        }
+        m_choice = CurrentPick(v, QStringLiteral("id"), QStringLiteral("vid"));
         close();
         return;
     }
