@@ -234,27 +234,23 @@ bool NormTable::setData(const QModelIndex &index, const QVariant &value, int rol
         if (text.isEmpty()) {
             v = nullDouble();
         } else {
-            QString c = text;
-            c.replace(u',', u'.');
-            bool ok = false;
-            const double d = c.toDouble(&ok);
-            if (!ok || !std::isfinite(d)) {
+            const std::optional<double> d = Text::ParseDecimal(text);
+            if (!d) {
                 Msg::error(QStringLiteral("'%1' не является числом").arg(text), QStringLiteral("Ошибка"));
                 return false;
             }
-            v = d;
+            v = *d;
         }
     } else {
         if (text.isEmpty()) {
             v = nullInt();
         } else {
-            bool ok = false;
-            const int i = text.toInt(&ok);
-            if (!ok) {
+            const std::optional<int> i = Text::ParseInt(text);
+            if (!i) {
                 Msg::error(QStringLiteral("'%1' не является целым числом").arg(text), QStringLiteral("Ошибка"));
                 return false;
             }
-            v = i;
+            v = *i;
         }
     }
     Row &r = m_rows[index.row()];

@@ -77,14 +77,8 @@ QVariant DatasetModel::data(const QModelIndex &index, int role) const
             return c.format(v);
         if (m_ds->isNumericField(col) && v.metaType().id() == QMetaType::QString && !v.isNull()) {
             // exact decimal text: show it with the locale's separator
-            QString s = Dataset::textOf(v);
-            if (s.contains(u'.')) {
-                while (s.endsWith(u'0'))
-                    s.chop(1);
-                if (s.endsWith(u'.'))
-                    s.chop(1);
-            }
-            return s.replace(u'.', QLocale().decimalPoint());
+            QString s = Text::TrimZeros(Dataset::textOf(v));
+            return s.replace(u'.', Text::DecimalPoint());
         }
         return displayText(v);
     }
