@@ -12,6 +12,11 @@ void setErrorSink(ErrorSink sink)
     g_sink = sink;
 }
 
+ErrorSink errorSink()
+{
+    return g_sink;
+}
+
 void error(const QString &text, const QString &caption)
 {
     if (g_sink)

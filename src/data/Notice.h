@@ -8,6 +8,7 @@ namespace Notice {
 
 using ErrorSink = void (*)(const QString &text, const QString &caption);
 void setErrorSink(ErrorSink sink);
+ErrorSink errorSink();
 // Shows an error through the installed sink; without one, logs it.
 void error(const QString &text, const QString &caption);
 
