@@ -3,6 +3,7 @@
 // entries into the journal and read the timesheet back.
 #pragma once
 #include "data/Unit6.h"
+#include "support/JournalWindow.h"
 #include "support/TestDb.h"
 
 #include <QDate>
@@ -95,13 +96,7 @@ inline int entries(const QString &where = "true", const SqlParams &p = {})
 // Loads the four journals of a date as the journal window does.
 inline void openJournals(const QDate &day)
 {
-    for (int s = 1; s <= 4; ++s) {
-        Dataset &j = DataModule6->journal(s);
-        j.close();
-        j.setParam("data", QDateTime(day, QTime(0, 0)));
-        j.setParam("ok", "ta");
-        j.open();
-    }
+    LoadJournalsAsLoggedIn(day);
 }
 
 } // namespace Shop

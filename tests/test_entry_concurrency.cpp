@@ -38,10 +38,10 @@ JournalOps::Entry newEntry(int worker, int oper, int hours)
     e.product = oper == Cutting ? Cabinet : Chair;
     e.shift = 1;
     e.date = kDay;
-    e.price = "12.5";
-    e.quantity = "10";
-    e.rejects = "0";
-    e.hours = QString::number(hours);
+    e.price = 12.5;
+    e.quantity = 10;
+    e.rejects = 0;
+    e.hours = hours;
     return e;
 }
 

@@ -6,6 +6,7 @@
 #include "journal/JournalOps.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
+#include "support/JournalWindow.h"
 #include "support/TestDb.h"
 #include "ui/Msg.h"
 
@@ -60,8 +61,7 @@ const QString kNoRow("no row"); // no row at all
 void EntryDeleteTest::initTestCase()
 {
     TestDb::fresh();
-    auto *f1 = new TForm1();
-    f1->Timer1->stop();
+    NewJournalWindow();
     new TForm11();
 }
 
@@ -99,7 +99,7 @@ void EntryDeleteTest::acceptToggle()
     const int other = entry(Petrov, Assembly, kDay, 1, 8, before);
     openJournals(kDay);
     QVERIFY(DataModule6->Smena1.locate("id", id));
-    JournalOps::AcceptToggle();
+    Form1->DBGrid2DblClick();
     QCOMPARE(mark(id).trimmed(), after);
     QCOMPARE(mark(other).trimmed(), before); // only the selected entry
     QCOMPARE(DataModule6->Smena1.text("ok"), after);
@@ -115,14 +115,14 @@ void EntryDeleteTest::acceptToggleKeepsRowAndSkipsEmptyJournal()
     QVERIFY(DataModule6->Smena2.locate("id", id));
     const int rec = DataModule6->Smena2.recNo();
     QVERIFY(rec > 1);
-    JournalOps::AcceptToggle();
+    Form1->DBGrid2DblClick();
     QCOMPARE(DataModule6->Smena2.recNo(), rec);
     QCOMPARE(DataModule6->Smena2.asInt("id"), qint64(id));
-    JournalOps::AcceptToggle(); // and back
+    Form1->DBGrid2DblClick(); // and back
     QCOMPARE(mark(id), QString("no"));
     // Shift 3 has no entries: nothing happens.
     journalWindow(3, kDay);
-    JournalOps::AcceptToggle();
+    Form1->DBGrid2DblClick();
     QCOMPARE(entries("ok='ok'"), 1);
 }
 
@@ -134,7 +134,7 @@ void EntryDeleteTest::deleteAnsweredNo()
     openJournals(kDay);
     QVERIFY(DataModule6->Smena1.locate("id", id));
     Msg::answer(false);
-    JournalOps::DeleteEntry();
+    Form1->Button3Click();
     QCOMPARE(Msg::shown().size(), 1);
     QCOMPARE(Msg::shown()[0].text, QString("Удалить позицию из списка?"));
     QCOMPARE(Msg::shown()[0].caption, QString("Удаление"));
@@ -193,7 +193,7 @@ void EntryDeleteTest::deleteUpkeep()
     openJournals(kDay);
     QVERIFY(DataModule6->Smena1.locate("id", first));
     Msg::answer(true);
-    JournalOps::DeleteEntry();
+    Form1->Button3Click();
     QCOMPARE(entries("id=:id::integer", {{"id", first}}), 0);
     QCOMPARE(entries(), hours.size() - 1 + (otherDay ? 1 : 0) + 1);
     QCOMPARE(cell(Ivanov, 1, kDay), dayAfter);
@@ -217,7 +217,7 @@ void EntryDeleteTest::deleteUsesEntryOwnDate()
     Form1->DateT->setDate(typed);
     QVERIFY(DataModule6->Smena1.locate("id", id));
     Msg::answer(true);
-    JournalOps::DeleteEntry();
+    Form1->Button3Click();
     QCOMPARE(cell(Ivanov, 1, kDay), QString("2"));
     QCOMPARE(cell(Ivanov, 1, typed), QString("5"));
 }
@@ -233,7 +233,7 @@ void EntryDeleteTest::deleteIsOneTransaction()
     openJournals(kDay);
     QVERIFY(DataModule6->Smena1.locate("id", id));
     Msg::answer(true);
-    QVERIFY_THROWS_EXCEPTION(DbError, JournalOps::DeleteEntry());
+    QVERIFY_THROWS_EXCEPTION(DbError, Form1->Button3Click());
     QCOMPARE(entries("id=:id::integer", {{"id", id}}), 1);
     QCOMPARE(cell(Ivanov, 1, kDay), QString("1"));
     QVERIFY(!DataModule6->ADO_DB.inTransaction());
@@ -249,7 +249,7 @@ void EntryDeleteTest::deleteEntryGoneMeanwhile()
     // Another client deletes it first.
     TestDb::exec("delete from accounts_dep.smena where id=:id::integer", {{"id", id}});
     Msg::answer(true);
-    JournalOps::DeleteEntry();
+    Form1->Button3Click();
     QCOMPARE(entries(), 1);
     QCOMPARE(DataModule6->Smena1.recordCount(), 1);
     QVERIFY(!JournalOps::RemoveEntry(DataModule6->ADO_DB, id));
@@ -260,7 +260,7 @@ void EntryDeleteTest::deleteOnEmptyJournalAsksNothing()
     entry(Ivanov, Assembly, kDay, 1, 6);
     journalWindow(4, kDay);
     Msg::answer(true);
-    JournalOps::DeleteEntry();
+    Form1->Button3Click();
     QVERIFY(Msg::shown().isEmpty());
     QCOMPARE(entries(), 1);
 }

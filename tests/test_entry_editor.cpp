@@ -4,12 +4,15 @@
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "entry_shop.h"
+#include "data/SqlText.h"
 #include "journal/EntryPrice.h"
+#include "ui/Text.h"
 #include "journal/JournalOps.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
 #include "reference/Unit4.h"
 #include "reference/Unit5.h"
+#include "support/JournalWindow.h"
 #include "support/TestDb.h"
 #include "ui/Msg.h"
 
@@ -169,7 +172,7 @@ void addEntry(int worker, int oper, const QString &qty, const QString &hours, co
             type(f->Edit5, colour);
         f->Button1->click();
     });
-    JournalOps::AddEntry();
+    Form1->Button1Click();
 }
 
 void journalWindow(int shift, const QDate &day, bool dayOff)
@@ -186,8 +189,7 @@ void EntryEditorTest::initTestCase()
 {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     TestDb::fresh();
-    auto *f1 = new TForm1();
-    f1->Timer1->stop();
+    NewJournalWindow();
     new TForm4();
     new TForm5();
     new TForm11();
@@ -239,8 +241,8 @@ void EntryEditorTest::priceRules()
     QFETCH(QString, stored);
     QFETCH(QString, shown);
     const double p = EntryPrice::ApplyFactors(base, dayOff, shift);
-    QCOMPARE(EntryPrice::SqlText(p), stored);
-    QCOMPARE(EntryPrice::DisplayText(p), shown);
+    QCOMPARE(SqlText::Decimal(EntryPrice::Round4(p)), stored);
+    QCOMPARE(Text::Number(EntryPrice::Round4(p)), shown);
 }
 
 void EntryEditorTest::takesColour_data()
@@ -293,7 +295,7 @@ void EntryEditorTest::addStoresEntryAndTimesheet()
         QCOMPARE(f->Edit9->text(), QString("210"));
         f->Button1->click();
     });
-    JournalOps::AddEntry();
+    Form1->Button1Click();
     QVERIFY(shown);
     QVERIFY(Msg::shown().isEmpty());
     QCOMPARE(entries(), 1);
@@ -362,7 +364,7 @@ void EntryEditorTest::requiredFields()
         f->Button1->click();
         stillOpen = f->isVisible();
     });
-    JournalOps::AddEntry();
+    Form1->Button1Click();
     if (empty.isEmpty()) {
         QVERIFY(Msg::shown().isEmpty());
         QCOMPARE(entries(), 1);
@@ -396,7 +398,7 @@ void EntryEditorTest::colourBoxFollowsOperation()
         type(f->Edit6, "2");
         f->Button1->click();
     });
-    JournalOps::AddEntry();
+    Form1->Button1Click();
     QCOMPARE(entries("color=0 and o_id=301"), 1);
 }
 
@@ -418,7 +420,7 @@ void EntryEditorTest::sumIgnoresRejectsAndEmptyBoxesBecomeZero()
         type(f->Edit5, "1");
         f->Button1->click();
     });
-    JournalOps::AddEntry();
+    Form1->Button1Click();
     QVERIFY(Msg::shown().isEmpty());
     QCOMPARE(entries("kol_vo=0 and time=0 and brak=2"), 1);
     // No hours: no timesheet row.
@@ -453,7 +455,7 @@ void EntryEditorTest::colourTooLargeWritesNothing()
         QVERIFY_THROWS_EXCEPTION(DbError, f->Button1Click());
         QVERIFY(f->isVisible());
     });
-    JournalOps::AddEntry();
+    Form1->Button1Click();
     QCOMPARE(entries(), 0);
 }
 
@@ -482,7 +484,7 @@ void EntryEditorTest::duplicates()
     journalWindow(1, kDay, false);
     QVERIFY(DataModule6->Smena1.locate("id", first));
     withEditor([](TForm11 *f) { f->Button1->click(); });
-    JournalOps::ChangeEntry();
+    Form1->Button2Click();
     QVERIFY(Msg::shown().isEmpty());
     QCOMPARE(entries(), 3);
     QCOMPARE(entries("id=:id::integer and color=5 and ok='ok'", {{"id", first}}), 1);
@@ -493,7 +495,7 @@ void EntryEditorTest::duplicates()
         f->Button1->click();
         QVERIFY(f->isVisible());
     });
-    JournalOps::ChangeEntry();
+    Form1->Button2Click();
     QCOMPARE(Msg::shown().size(), 1);
     QCOMPARE(Msg::shown()[0].text, QString("Позиция с такими параметрами уже заведена!"));
     QCOMPARE(entries("color=5"), 2);
@@ -530,7 +532,7 @@ void EntryEditorTest::changeFillsEditorAndKeepsPrice()
         type(f->Edit6, "5");
         f->Button1->click();
     });
-    JournalOps::ChangeEntry();
+    Form1->Button2Click();
     QVERIFY(Msg::shown().isEmpty());
     QSqlQuery q = DataModule6->ADO_DB.select(
         "select w_id, data, kol_vo, time, cena, ok, color, vvod::date = current_date from accounts_dep.smena "
@@ -563,7 +565,7 @@ void EntryEditorTest::changeToAnotherOperationTakesItsPrice()
         QCOMPARE(f->Edit9->text(), QString("300"));
         f->Button1->click();
     });
-    JournalOps::ChangeEntry();
+    Form1->Button2Click();
     QCOMPARE(entries("o_id=303 and i_id=2002 and cena=30 and color=0 and smena=4"), 1);
 }
 
@@ -573,7 +575,7 @@ void EntryEditorTest::changeOnEmptyJournalDoesNothing()
     journalWindow(2, kDay, false);
     bool shown = false;
     withEditor([&](TForm11 *) { shown = true; });
-    JournalOps::ChangeEntry();
+    Form1->Button2Click();
     QVERIFY(!shown);
     QVERIFY(Msg::shown().isEmpty());
 }
@@ -599,7 +601,7 @@ void EntryEditorTest::changeWhenTheMarkNamesPaint()
         type(f->Edit3, "6");
         f->Button1->click();
     });
-    JournalOps::ChangeEntry();
+    Form1->Button2Click();
     QVERIFY(Msg::shown().isEmpty());
     QCOMPARE(entries("id=:id::integer and kol_vo=6 and color=4", {{"id", id}}), 1);
 }
@@ -612,7 +614,7 @@ void EntryEditorTest::cancelKeepsBoxes()
         type(f->Edit3, "9");
         f->Button2->click();
     });
-    JournalOps::AddEntry();
+    Form1->Button1Click();
     QCOMPARE(entries(), 0);
     QCOMPARE(Form11->Edit1->text(), QString("Иванов И.И."));
     QCOMPARE(Form11->Edit3->text(), QString("9"));
@@ -649,7 +651,7 @@ void EntryEditorTest::clickOnBoxesPicks()
         QCOMPARE(f->Edit8->text(), QString("3"));
         f->Button2->click();
     });
-    JournalOps::AddEntry();
+    Form1->Button1Click();
 }
 
 // What a save does to the timesheet cells around it.
@@ -697,7 +699,7 @@ void EntryEditorTest::timesheetUpkeep()
                 f->DTimeP->setDate(target);
             f->Button1->click();
         });
-        JournalOps::ChangeEntry();
+        Form1->Button2Click();
         QVERIFY(Msg::shown().isEmpty());
         // The cell the entry left holds the remaining entry's hours.
         QCOMPARE(cell(Ivanov, 1, kDay), QString("6"));
@@ -739,7 +741,7 @@ void EntryEditorTest::saveIsOneTransaction()
         }
         QVERIFY(f->isVisible());
     });
-    JournalOps::AddEntry();
+    Form1->Button1Click();
     QCOMPARE(entries(), 1);
     QCOMPARE(cell(Ivanov, 1, kDay), QString("32000"));
     QVERIFY(!DataModule6->ADO_DB.inTransaction());
@@ -761,7 +763,7 @@ void EntryEditorTest::storedWithJournalShift()
         type(f->Edit6, "4");
         f->Button1->click();
     });
-    JournalOps::AddEntry();
+    Form1->Button1Click();
     QCOMPARE(entries("smena=2 and data='2024-02-29'::date"), 1);
     QCOMPARE(cell(Ivanov, 2, QDate(2024, 2, 29)), QString("4"));
 }

@@ -1,5 +1,6 @@
 // The spreadsheet export facility against real files, read back by openpyxl.
 #include "export/XlsExport.h"
+#include "ui/Text.h"
 #include "support/XlsxRead.h"
 #include "ui/Msg.h"
 
@@ -395,7 +396,7 @@ void ExportTest::numberText()
     QFETCH(double, value);
     QFETCH(QString, text);
     QLocale::setDefault(locale == "ru" ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
-    QCOMPARE(XlsExport::numberText(value), text);
+    QCOMPARE(Text::Number(value), text);
     // What an export writes reads back as the same number.
     double back = 0;
     QVERIFY(XlsExport::typedNumber(text, &back));

@@ -3,12 +3,15 @@
 #include "app/AppControl.h"
 #include "app/Unit23.h"
 #include "data/DbError.h"
+#include "data/Notice.h"
 #include "data/Unit6.h"
 #include "journal/Unit1.h"
+#include "support/JournalWindow.h"
 #include "support/TestDb.h"
 #include "ui/Msg.h"
 
 #include <QTimer>
+#include <QScopeGuard>
 #include <QtTest>
 
 class FoundationTest : public QObject {
@@ -26,6 +29,8 @@ private slots:
     void checkVersionRefreshesDelimiter();
 
     void checkDuplicate();
+    void checkedWrite_data();
+    void checkedWrite();
     void applyDecimalDelimiter_data();
     void applyDecimalDelimiter();
 
@@ -47,11 +52,7 @@ private slots:
 void FoundationTest::initTestCase()
 {
     TestDb::fresh();
-    auto *f1 = new TForm1();
-    f1->BuildDate = 20240305;
-    f1->BuildTime = 50829;
-    f1->Timer1->stop();
-    new TForm23();
+    NewJournalWindow(true);
 }
 
 void FoundationTest::init()
@@ -177,6 +178,65 @@ void FoundationTest::checkDuplicate()
     Msg::clearShown();
     QVERIFY(DataModule6->CheckDuplicate(sql, "есть такая", {{"v", "РЕЗКА"}}));
     QCOMPARE(Msg::shown().size(), 1);
+}
+
+namespace {
+// Whether the data module's connection was inside a transaction when its
+// message was shown.
+QList<bool> g_messageInTransaction;
+void noteMessage(const QString &, const QString &)
+{
+    g_messageInTransaction.append(DataModule6->ADO_DB.inTransaction());
+}
+} // namespace
+
+void FoundationTest::checkedWrite_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("writeFails");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<int>("rows");    // rows named like it afterwards
+    QTest::addColumn<int>("messages");
+    QTest::newRow("new name: written, no message") << "сварка" << false << true << 1 << 0;
+    QTest::newRow("duplicate in other case: refused, one message") << "резка" << false << false << 1 << 1;
+    QTest::newRow("failing write: nothing kept, no message") << "сварка" << true << false << 0 << 0;
+}
+
+void FoundationTest::checkedWrite()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, writeFails);
+    QFETCH(bool, written);
+    QFETCH(int, rows);
+    QFETCH(int, messages);
+    TestDb::exec("insert into accounts_dep.vid_oper (vid) values ('РЕЗКА')");
+    const QString count = "select count(*) as cnt from accounts_dep.vid_oper where upper(vid)=upper(:v)";
+    const Notice::ErrorSink facade = Notice::errorSink();
+    QVERIFY(facade != nullptr); // the message facade shows the data module's messages
+    g_messageInTransaction.clear();
+    Notice::setErrorSink(&noteMessage);
+    const auto restore = qScopeGuard([facade] { Notice::setErrorSink(facade); });
+    const auto write = [&] {
+        DataModule6->ADO_DB.exec("insert into accounts_dep.vid_oper (vid) values (:v)", {{"v", name}});
+        if (writeFails)
+            DataModule6->ADO_DB.exec("select 1/0");
+    };
+    bool result = false;
+    if (writeFails)
+        QVERIFY_THROWS_EXCEPTION(std::exception,
+                                 DataModule6->CheckedWrite("vid_oper:" + name.toUpper(), count, {{"v", name}}, "есть",
+                                                           write));
+    else
+        result = DataModule6->CheckedWrite("vid_oper:" + name.toUpper(), count, {{"v", name}}, "есть", write);
+    QCOMPARE(result, written);
+    QCOMPARE(TestDb::scalar("select count(*) from accounts_dep.vid_oper where upper(vid)=upper(:v)", {{"v", name}})
+                 .toInt(),
+             rows);
+    QCOMPARE(g_messageInTransaction.size(), messages);
+    // The message waits until the transaction, and with it the lock, ended.
+    for (bool inside : g_messageInTransaction)
+        QVERIFY(!inside);
+    QVERIFY(!DataModule6->ADO_DB.inTransaction());
 }
 
 void FoundationTest::applyDecimalDelimiter_data()

@@ -5,6 +5,7 @@
 #include "data/Unit6.h"
 #include "journal/Unit1.h"
 #include "reports/Unit18.h"
+#include "support/JournalWindow.h"
 #include "support/TestDb.h"
 #include "ui/Msg.h"
 
@@ -146,11 +147,7 @@ private:
 void JournalTest::initTestCase()
 {
     TestDb::fresh();
-    auto *f1 = new TForm1();
-    f1->BuildDate = 20240305;
-    f1->BuildTime = 50829;
-    f1->Timer1->stop();
-    new TForm23();
+    NewJournalWindow(true);
     new TForm18();
 }
 
@@ -161,7 +158,7 @@ void JournalTest::init()
     Form1->FixedToday = kMonday;
     for (int s = 1; s <= 4; ++s) {
         DataModule6->journal(s).close();
-        DataModule6->journal(s).setParam("ok", "ta"); // as the login sets it
+        DataModule6->journal(s).setParam("ok", TDataModule6::HiddenMark()); // as the login sets it
     }
     Form1->RadioButton1->click();
     Form1->CBox1->setChecked(false);

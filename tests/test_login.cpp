@@ -5,6 +5,7 @@
 #include "data/Unit6.h"
 #include "journal/Unit1.h"
 #include "reports/Unit18.h"
+#include "support/JournalWindow.h"
 #include "support/TestDb.h"
 #include "ui/Msg.h"
 
@@ -106,11 +107,7 @@ private:
 void LoginTest::initTestCase()
 {
     TestDb::fresh();
-    auto *f1 = new TForm1();
-    f1->BuildDate = 20240305;
-    f1->BuildTime = 50829;
-    f1->Timer1->stop();
-    new TForm23();
+    NewJournalWindow(true);
     new TForm18();
 }
 

@@ -83,7 +83,7 @@ void NomenclatureTest::listAndLook()
         checked = true;
         Form26->close();
     };
-    QVERIFY(!Form26->OpenForSelection());
+    QVERIFY(!Form26->Pick().has_value());
     QVERIFY(checked);
     QVERIFY(!Form26->item.isOpen());
 }
@@ -97,8 +97,8 @@ void NomenclatureTest::choose_data()
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("caption");
     QTest::newRow("Выбрать after Down") << "ст" << 1 << "Button1" << true << 500 << "Стулья";
-    QTest::newRow("double click, apostrophe, caption as stored")
-        << "д'" << 0 << "dblclick" << true << 505 << "Д'Артаньян  ";
+    QTest::newRow("double click, apostrophe, caption trimmed")
+        << "д'" << 0 << "dblclick" << true << 505 << "Д'Артаньян";
     QTest::newRow("empty list hands over 0 and nothing") << "Ж" << 0 << "Button1" << true << 0 << "";
     QTest::newRow("Выход") << "" << 0 << "Button4" << false << -1 << "-";
 }
@@ -111,12 +111,6 @@ void NomenclatureTest::choose()
     QFETCH(bool, chosen);
     QFETCH(int, id);
     QFETCH(QString, caption);
-    int idOut = -1;
-    QString captionOut = "-";
-    Form26->SetHandover([&](int i, const QString &c) {
-        idOut = i;
-        captionOut = c;
-    });
     g_act = [&] {
         Form26->Edit1->setText(search);
         for (int i = 0; i < downs; ++i)
@@ -127,9 +121,12 @@ void NomenclatureTest::choose()
             QTest::mouseClick(how == "Button1" ? Form26->Button1 : Form26->Button4, Qt::LeftButton);
         QVERIFY(!Form26->isVisible());
     };
-    QCOMPARE(Form26->OpenForSelection(), chosen);
-    QCOMPARE(idOut, id);
-    QCOMPARE(captionOut, caption);
+    const std::optional<PickedRow> row = Form26->Pick();
+    QCOMPARE(row.has_value(), chosen);
+    if (row) {
+        QCOMPARE(row->id, id);
+        QCOMPARE(row->text, caption);
+    }
     QVERIFY(!Form26->item.isOpen());
 }
 
@@ -140,7 +137,7 @@ void NomenclatureTest::searchPersistsBetweenOpenings()
         QCOMPARE(listed(), (QStringList{"Столы", "Стулья"}));
         Form26->close();
     };
-    Form26->OpenForSelection();
+    Form26->Pick();
     TestDb::exec("insert into cmn_classifier.item (id, id_level, s_caption) values (506, 2, 'Стеллажи')");
     QStringList shown;
     QString text;
@@ -149,7 +146,7 @@ void NomenclatureTest::searchPersistsBetweenOpenings()
         shown = listed();
         Form26->close();
     };
-    Form26->OpenForSelection();
+    Form26->Pick();
     QCOMPARE(text, QString("СТ"));
     QCOMPARE(shown, (QStringList{"Стеллажи", "Столы", "Стулья"}));
     QCOMPARE(g_shown, 2);

@@ -6,6 +6,7 @@
 #include "reference/Unit10.h"
 #include "reference/Unit22.h"
 #include "reference/Unit4.h"
+#include "support/JournalWindow.h"
 #include "support/TestDb.h"
 #include "ui/Msg.h"
 
@@ -46,8 +47,7 @@ private:
 void NormsTest::initTestCase()
 {
     TestDb::fresh();
-    auto *f1 = new TForm1();
-    f1->Timer1->stop();
+    NewJournalWindow();
     CreateRemainingWindows();
 }
 

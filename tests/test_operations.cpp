@@ -9,6 +9,7 @@
 #include "reference/Unit8.h"
 #include "reference/Unit22.h"
 #include "reference/Unit4.h"
+#include "support/JournalWindow.h"
 #include "support/TestDb.h"
 #include "support/XlsxRead.h"
 #include "ui/DBGrid.h"
@@ -62,8 +63,7 @@ private:
 void OperationsTest::initTestCase()
 {
     TestDb::fresh();
-    auto *f1 = new TForm1();
-    f1->Timer1->stop();
+    NewJournalWindow();
     CreateRemainingWindows();
 }
 
@@ -526,7 +526,10 @@ void OperationsTest::selectionHandsPriceAndText()
         return d->result();
     };
     Form4->Edit1->setText("СТ");
-    const std::optional<OperationChoice> c = Form4->SelectOperation(301);
+    // The entry editor's price rule: the journal window's day-off box and
+    // shift at the moment of the choice.
+    const std::optional<OperationChoice> c =
+        Form4->SelectOperation(301, [](double base) { return Form1->EntryPriceOf(base); });
     QVERIFY(c.has_value());
     QCOMPARE(c->operationId, 301);
     QCOMPARE(c->productId, 2001);

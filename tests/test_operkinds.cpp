@@ -47,6 +47,7 @@ private slots:
     void cleanup();
 
     void maintenanceOpening();
+    void searchEndsWithSelection();
     void add_data();
     void add();
     void change_data();
@@ -115,6 +116,27 @@ void OperKindsTest::maintenanceOpening()
     Form8->OpenForMaintenance();
     QVERIFY(checked);
     QVERIFY(!DataModule6->Vid_oper.isOpen());
+}
+
+void OperKindsTest::searchEndsWithSelection()
+{
+    // A search typed while picking, then the list closed without a choice:
+    // nothing of it is left to hide kinds from the next user of Vid_oper.
+    onShow(Form8, [&] {
+        Form8->Edit1->setText("Сб");
+        QCOMPARE(listed(), (QStringList{"Сборка"}));
+        Form8->close();
+    });
+    QVERIFY(!Form8->Pick().has_value());
+    QVERIFY(Form8->Edit1->text().isEmpty());
+    QVERIFY(!DataModule6->Vid_oper.filtered());
+    DataModule6->Vid_oper.open();
+    QCOMPARE(DataModule6->Vid_oper.recordCount(), 6);
+    DataModule6->Vid_oper.close();
+    QStringList shown;
+    onShow(Form8, [&] { shown = listed(); });
+    Form8->OpenForMaintenance();
+    QCOMPARE(shown.size(), 6);
 }
 
 void OperKindsTest::add_data()
@@ -258,12 +280,6 @@ void OperKindsTest::selection()
     QFETCH(int, downs);
     QFETCH(QString, button);
     QFETCH(QString, chosen);
-    QLineEdit kindBox;
-    int kindIdOut = -1;
-    Form8->SetHandover([&](int id, const QString &vid) {
-        kindBox.setText(vid);
-        kindIdOut = id;
-    });
     Form8->Edit1->setText("Сб"); // left from an earlier use
     onShow(Form8, [&] {
         QCOMPARE(Form8->Tag, 1);
@@ -286,20 +302,18 @@ void OperKindsTest::selection()
             QTest::mouseClick(button == "Button2" ? Form8->Button2 : Form8->Button4, Qt::LeftButton);
         QVERIFY(!Form8->isVisible());
     });
-    QCOMPARE(Form8->OpenForSelection(), !chosen.isEmpty());
-    if (chosen.isEmpty()) {
-        QCOMPARE(kindIdOut, -1);
-        QCOMPARE(kindBox.text(), QString());
-    } else {
-        QCOMPARE(kindBox.text(), chosen); // trimmed: the column is fixed-width
-        QCOMPARE(kindIdOut, kindId(chosen));
-        QCOMPARE(Form8->ChosenVid, chosen);
+    const std::optional<PickedRow> row = Form8->Pick();
+    QCOMPARE(row.has_value(), !chosen.isEmpty());
+    if (row) {
+        QCOMPARE(row->text, chosen); // trimmed: the column is fixed-width
+        QCOMPARE(row->id, kindId(chosen));
     }
     // After the picker: Button2 no longer default, search box hidden, list closed.
     QVERIFY(!Form8->Button2->isDefault());
     QVERIFY(Form8->Button1->isDefault());
     QVERIFY(Form8->Edit1->isHidden());
     QVERIFY(!DataModule6->Vid_oper.isOpen());
+    QVERIFY(!DataModule6->Vid_oper.filtered());
 }
 
 QTEST_MAIN(OperKindsTest)

@@ -175,12 +175,6 @@ void ProductsTest::selection()
     QFETCH(int, downs);
     QFETCH(QString, button);
     QFETCH(QString, chosen);
-    QLineEdit productBox;
-    int idOut = -1;
-    Form3->SetHandover([&](int id, const QString &marka) {
-        productBox.setText(marka);
-        idOut = id;
-    });
     Form3->Edit1->setText("Х");
     onShow(Form3, [&] {
         QCOMPARE(Form3->Tag, 1);
@@ -200,13 +194,11 @@ void ProductsTest::selection()
             QTest::mouseClick(button == "Button2" ? Form3->Button2 : Form3->Button4, Qt::LeftButton);
         QVERIFY(!Form3->isVisible());
     });
-    QCOMPARE(Form3->OpenForSelection(), !chosen.isEmpty());
-    if (chosen.isEmpty()) {
-        QCOMPARE(idOut, -1);
-    } else {
-        QCOMPARE(productBox.text(), chosen);
-        QCOMPARE(idOut, int(productId(chosen)));
-        QCOMPARE(Form3->ChosenMarka, chosen);
+    const std::optional<PickedRow> row = Form3->Pick();
+    QCOMPARE(row.has_value(), !chosen.isEmpty());
+    if (row) {
+        QCOMPARE(row->text, chosen);
+        QCOMPARE(row->id, int(productId(chosen)));
     }
     QVERIFY(!Form3->Button2->isDefault());
     QVERIFY(Form3->Edit1->isHidden());

@@ -153,10 +153,6 @@ void WorkersTest::selectionHandsOver()
     QFETCH(bool, byDoubleClick);
     // Blanks around a stored name are not handed over.
     TestDb::exec("update accounts_dep.person set fio='  Иванов И.И.  ' where fio='Иванов И.И.'");
-    QLineEdit editorBox, maintBox;
-    int editorId = -1, maintId = -1;
-    Form5->SetHandover(1, [&](int id, const QString &f) { editorBox.setText(f); editorId = id; });
-    Form5->SetHandover(24, [&](int id, const QString &f) { maintBox.setText(f); maintId = id; });
     Form5->Edit1->setText("Як"); // left from an earlier search
     onShow(Form5, [&] {
         QCOMPARE(Form5->Tag, mode);
@@ -176,15 +172,12 @@ void WorkersTest::selectionHandsOver()
             QTest::mouseClick(Form5->Button2, Qt::LeftButton);
         QVERIFY(!Form5->isVisible());
     });
-    QVERIFY(Form5->OpenForSelection(mode));
+    const std::optional<PickedRow> row = Form5->Pick(mode);
+    QVERIFY(row.has_value());
     QVERIFY(!DataModule6->Workers.isOpen());
     const int id = TestDb::scalar("select id from accounts_dep.person where fio like '%Иванов И.И.%'").toInt();
-    QLineEdit &box = mode == 1 ? editorBox : maintBox;
-    QCOMPARE(box.text(), QString("Иванов И.И."));
-    QCOMPARE(mode == 1 ? editorId : maintId, id);
-    QCOMPARE(mode == 1 ? maintId : editorId, -1); // the other dialog got nothing
-    QCOMPARE(Form5->ChosenId, id);
-    QCOMPARE(Form5->ChosenFio, QString("Иванов И.И."));
+    QCOMPARE(row->id, id);
+    QCOMPARE(row->text, QString("Иванов И.И."));
 }
 
 void WorkersTest::selectionWithoutChoice_data()
@@ -202,8 +195,6 @@ void WorkersTest::selectionWithoutChoice()
     QFETCH(bool, exitButton);
     if (QString(QTest::currentDataTag()).startsWith("empty"))
         TestDb::exec("delete from accounts_dep.person");
-    int handed = 0;
-    Form5->SetHandover(1, [&](int, const QString &) { ++handed; });
     onShow(Form5, [&] {
         Form5->Edit1->setText(search);
         if (!exitButton)
@@ -211,9 +202,7 @@ void WorkersTest::selectionWithoutChoice()
         QTest::mouseClick(exitButton ? Form5->Button4 : Form5->Button2, Qt::LeftButton);
         QVERIFY(!Form5->isVisible());
     });
-    QVERIFY(!Form5->OpenForSelection(1));
-    QCOMPARE(handed, 0);
-    QCOMPARE(Form5->ChosenId, 0);
+    QVERIFY(!Form5->Pick(1).has_value());
     QVERIFY(!DataModule6->Workers.isOpen());
 }
 

@@ -140,7 +140,7 @@ void TForm23::Button1Click()
     Form1->N_Tabel->menuAction()->setEnabled(role == Role::FullRights);
     // Entries marked "ta" are never listed, whoever logs in.
     for (int shift = 1; shift <= 4; ++shift)
-        DataModule6->journal(shift).setParam(QStringLiteral("ok"), QStringLiteral("ta"));
+        DataModule6->journal(shift).setParam(QStringLiteral("ok"), TDataModule6::HiddenMark());
     if (role == Role::None) {
         Msg::error(QStringLiteral("Введены неверные данные."), QStringLiteral("Ошибка"));
         Edit1->selectAll();

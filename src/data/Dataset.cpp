@@ -1,4 +1,5 @@
 #include "data/Dataset.h"
+#include "data/SqlText.h"
 #include "data/DbError.h"
 
 #include <QSqlField>
@@ -228,7 +229,7 @@ QString Dataset::textOf(const QVariant &v)
     if (v.isNull() || !v.isValid())
         return {};
     if (v.metaType().id() == QMetaType::QDate)
-        return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+        return SqlText::Date(v.toDate());
     QString s = v.toString();
     int end = s.size();
     while (end > 0 && s[end - 1] == u' ')

@@ -5,11 +5,17 @@
 // Values as statement texts and bound text parameters carry them.
 namespace SqlText {
 
+// The day-first date pattern of every date text, as QDate writes it.
+inline QString DateFormat()
+{
+    return QStringLiteral("dd.MM.yyyy");
+}
+
 // The day-first date text the database reads ("DD.MM.YYYY", to_date pattern
 // 'DD.MM.YYYY'), "" for an invalid date.
 inline QString Date(const QDate &d)
 {
-    return d.isValid() ? d.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+    return d.isValid() ? d.toString(DateFormat()) : QString();
 }
 // Reads "DD.MM.YYYY" (also "D.M.YYYY"); invalid QDate otherwise.
 QDate ParseDate(const QString &text);

@@ -1,5 +1,5 @@
 #include "data/Unit6.h"
-#include "ui/Msg.h"
+#include "data/Notice.h"
 
 TDataModule6 *DataModule6 = nullptr;
 
@@ -138,7 +138,7 @@ bool TDataModule6::CheckDuplicate(const QString &sql, const QString &message, co
     }
     Control.close();
     if (cnt > 0) {
-        Msg::error(message, QStringLiteral("Ошибка"));
+        Notice::error(message, QStringLiteral("Ошибка"));
         return true;
     }
     return false;
@@ -148,7 +148,7 @@ bool TDataModule6::CheckedWrite(const QString &lockKey, const QString &countSql,
                                 const QString &message, const std::function<void()> &write)
 {
     if (::CheckedWrite(ADO_DB, lockKey, countSql, params, write) == WriteResult::Duplicate) {
-        Msg::error(message, QStringLiteral("Ошибка"));
+        Notice::error(message, QStringLiteral("Ошибка"));
         return false;
     }
     return true;

@@ -43,6 +43,9 @@ public:
     // Replaces the first "," (else the first ".") of text by DecimalDelimiter.
     QString ApplyDecimalDelimiter(const QString &text) const;
 
+    // The acceptance mark of entries the journals never list (their :ok).
+    static QString HiddenMark() { return QStringLiteral("ta"); }
+
     // The journal dataset of a shift: 2, 3, 4 -> Smena2..4, anything else Smena1.
     Dataset &journal(int shift);
 

@@ -79,13 +79,6 @@ void XlsExport::setOpener(Opener opener)
     g_opener = std::move(opener);
 }
 
-QString XlsExport::numberText(double v)
-{
-    QLocale loc;
-    loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    return loc.toString(v, 'g', 15);
-}
-
 bool XlsExport::typedNumber(const QString &text, double *value)
 {
     const QString point = QLocale().decimalPoint();

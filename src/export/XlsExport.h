@@ -73,9 +73,6 @@ public:
     // Final path of the workbook of the last start() (empty before one).
     const QString &fileName() const { return m_final; }
 
-    // A number as an export writes it: general form, at most 15 significant
-    // digits, the locale's decimal separator, no thousands separators.
-    static QString numberText(double v);
     // Reads text the way a spreadsheet reads typed input as a number: an
     // optional sign, digits with the locale's decimal separator, an optional
     // exponent. False for anything else.

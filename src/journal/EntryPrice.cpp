@@ -1,6 +1,5 @@
 #include "journal/EntryPrice.h"
 
-#include <QLocale>
 #include <cfenv>
 #include <cmath>
 
@@ -25,25 +24,6 @@ double Round4(double v)
     const double r = std::nearbyint(v * 10000.0) / 10000.0;
     std::fesetround(mode);
     return r + 0.0; // no "-0"
-}
-
-QString Text(double v, QChar decimalPoint)
-{
-    QString s = QString::number(Round4(v), 'g', 15);
-    if (decimalPoint != u'.')
-        s.replace(u'.', decimalPoint);
-    return s;
-}
-
-QString DisplayText(double v)
-{
-    const QString dp = QLocale().decimalPoint();
-    return Text(v, dp.isEmpty() ? QChar(u'.') : dp.at(0));
-}
-
-QString SqlText(double v)
-{
-    return Text(v, u'.');
 }
 
 } // namespace EntryPrice

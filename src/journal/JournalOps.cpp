@@ -1,11 +1,9 @@
 #include "journal/JournalOps.h"
-#include "app/Unit23.h"
+#include "data/CheckedWrite.h"
 #include "data/DbError.h"
-#include "data/Unit6.h"
+#include "data/SqlText.h"
+#include "journal/EntryPrice.h"
 #include "timesheets/TimesheetDay.h"
-#include "journal/Unit1.h"
-#include "journal/Unit11.h"
-#include "ui/Msg.h"
 
 #include <QMap>
 #include <QSqlQuery>
@@ -18,14 +16,7 @@ int EntryShift(int shiftNumber)
     return shiftNumber == 2 || shiftNumber == 3 || shiftNumber == 4 ? shiftNumber : 1;
 }
 
-// --- database side ----------------------------------------------------------
-
 namespace {
-
-QString dateText(const QDate &d)
-{
-    return d.toString(QStringLiteral("dd.MM.yyyy"));
-}
 
 // A day of one worker's shift row.
 struct Cell {
@@ -64,7 +55,7 @@ QString DuplicateKey(const Entry &e)
         .arg(e.worker)
         .arg(e.operation)
         .arg(e.product)
-        .arg(dateText(e.date))
+        .arg(SqlText::Date(e.date))
         .arg(e.shift)
         .arg(e.color);
 }
@@ -73,73 +64,69 @@ StoreResult StoreEntry(Connection &conn, const Entry &e, bool add)
 {
     if (!e.date.isValid())
         throw DbError(QStringLiteral("Неверная дата позиции."));
+    // Every date is bound as day-first text and read with the same pattern.
     SqlParams p{{QStringLiteral("w"), e.worker},
                 {QStringLiteral("i"), e.product},
                 {QStringLiteral("o"), e.operation},
-                {QStringLiteral("d"), dateText(e.date)},
+                {QStringLiteral("d"), SqlText::Date(e.date)},
                 {QStringLiteral("s"), e.shift},
                 {QStringLiteral("c"), e.color}};
     if (!add)
         p.append({QStringLiteral("id"), e.id});
+    const QString dup = QStringLiteral("select count(id) as cnt from accounts_dep.SMENA where w_id=:w::integer and "
+                                       "o_id=:o::integer and i_id=:i::integer and data=to_date(:d, 'DD.MM.YYYY') "
+                                       "and smena=:s::integer and color=:c::integer")
+        + (add ? QString() : QStringLiteral(" and id<>:id::integer"));
 
-    Transaction tr(conn);
+    const auto write = [&] {
+        QList<QPair<Cell, bool>> cells;
+        if (!add) {
+            // The cell the entry leaves, as stored now.
+            QSqlQuery old = conn.select(
+                QStringLiteral("select w_id, data, smena from accounts_dep.smena where id=:id::integer for update"),
+                {{QStringLiteral("id"), e.id}});
+            if (!old.next())
+                throw DbError(QStringLiteral("Позиция не найдена: она удалена с другого рабочего места."));
+            if (!old.value(0).isNull() && !old.value(2).isNull())
+                cells.append({Cell{toInt(old.value(0)), toInt(old.value(2)), old.value(1).toDate()}, false});
+        }
+
+        SqlParams w = p;
+        w.append({QStringLiteral("cena"), SqlText::Decimal(EntryPrice::Round4(e.price))});
+        w.append({QStringLiteral("k"), e.quantity});
+        w.append({QStringLiteral("b"), e.rejects});
+        w.append({QStringLiteral("h"), e.hours});
+        w.append({QStringLiteral("t"), SqlText::Date(QDate::currentDate())});
+        if (add) {
+            conn.exec(QStringLiteral(
+                          "insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, color, "
+                          "time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use) "
+                          "values(:w::integer, :i::integer, :o::integer, :cena::double precision,:k::integer, "
+                          ":b::integer, to_date(:d, 'DD.MM.YYYY'), :s::integer, :c::integer, :h::integer, "
+                          "to_date(:t, 'DD.MM.YYYY'), 'no', 0, 0, 0, 0, 0, 0)"),
+                      w);
+        } else {
+            conn.exec(QStringLiteral(
+                          "update accounts_dep.SMENA set w_id=:w::integer, i_id=:i::integer, o_id=:o::integer, "
+                          "cena=:cena::double precision, kol_vo=:k::integer, brak=:b::integer, "
+                          "data=to_date(:d, 'DD.MM.YYYY'), smena=:s::integer, color=:c::integer, time=:h::integer, "
+                          "vvod=to_date(:t, 'DD.MM.YYYY'), prize=0, id_doc=0, id_doc_item=0, f_gds_qty_use=0, "
+                          "id_gds_use=0, id_cons_use=0 where id=:id::integer"),
+                      w);
+        }
+
+        // The cell the entry enters is created when missing; one it leaves
+        // is only rewritten.
+        const Cell entered{e.worker, e.shift, e.date};
+        if (!cells.isEmpty() && cells.first().first == entered)
+            cells.clear();
+        cells.append({entered, true});
+        recomputeCells(conn, cells);
+    };
     // The check and the write under one lock: two clients saving the same
     // entry at once cannot both find it missing.
-    conn.advisoryLock(DuplicateKey(e));
-    const QString dup = add
-        ? QStringLiteral("select count(id) as cnt from accounts_dep.SMENA where w_id=:w::integer and "
-                         "o_id=:o::integer and i_id=:i::integer and data=to_date(:d, 'DD.MM.YYYY') and "
-                         "smena=:s::integer and color=:c::integer")
-        : QStringLiteral("select count(id) as cnt from accounts_dep.SMENA where w_id=:w::integer and "
-                         "o_id=:o::integer and i_id=:i::integer and data=to_date(:d, 'DD.MM.YYYY') and "
-                         "smena=:s::integer and id<>:id::integer and color=:c::integer");
-    if (conn.scalar(dup, p).toLongLong() > 0)
-        return StoreResult::Duplicate; // the guard rolls back
-
-    QList<QPair<Cell, bool>> cells;
-    if (!add) {
-        // The cell the entry leaves, as stored now.
-        QSqlQuery old = conn.select(
-            QStringLiteral("select w_id, data, smena from accounts_dep.smena where id=:id::integer for update"),
-            {{QStringLiteral("id"), e.id}});
-        if (!old.next())
-            throw DbError(QStringLiteral("Позиция не найдена: она удалена с другого рабочего места."));
-        if (!old.value(0).isNull() && !old.value(2).isNull())
-            cells.append({Cell{toInt(old.value(0)), toInt(old.value(2)), old.value(1).toDate()}, false});
-    }
-
-    p.append({QStringLiteral("cena"), e.price});
-    p.append({QStringLiteral("k"), e.quantity});
-    p.append({QStringLiteral("b"), e.rejects});
-    p.append({QStringLiteral("h"), e.hours});
-    p.append({QStringLiteral("t"), dateText(QDate::currentDate())});
-    if (add) {
-        conn.exec(QStringLiteral(
-                      "insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, color, time, "
-                      "vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use) "
-                      "values(:w::integer, :i::integer, :o::integer, :cena::double precision,:k::integer, "
-                      ":b::integer, to_date(:d, 'DD.MM.YYYY HH24:MI:SS'), :s::integer, :c::integer, :h::integer, "
-                      "to_date(:t, 'DD.MM.YYYY'), 'no', 0, 0, 0, 0, 0, 0)"),
-                  p);
-    } else {
-        conn.exec(QStringLiteral(
-                      "update accounts_dep.SMENA set w_id=:w::integer, i_id=:i::integer, o_id=:o::integer, "
-                      "cena=:cena::double precision, kol_vo=:k::integer, brak=:b::integer, "
-                      "data=to_date(:d, 'DD.MM.YYYY'), smena=:s::integer, color=:c::integer, time=:h::integer, "
-                      "vvod=to_date(:t, 'DD.MM.YYYY'), prize=0, id_doc=0, id_doc_item=0, f_gds_qty_use=0, "
-                      "id_gds_use=0, id_cons_use=0 where id=:id::integer"),
-                  p);
-    }
-
-    // The cell the entry enters is created when missing; one it leaves is
-    // only rewritten.
-    const Cell entered{e.worker, e.shift, e.date};
-    if (!cells.isEmpty() && cells.first().first == entered)
-        cells.clear();
-    cells.append({entered, true});
-    recomputeCells(conn, cells);
-    tr.commit();
-    return StoreResult::Stored;
+    return CheckedWrite(conn, DuplicateKey(e), dup, p, write) == WriteResult::Written ? StoreResult::Stored
+                                                                                      : StoreResult::Duplicate;
 }
 
 bool RemoveEntry(Connection &conn, int id)
@@ -167,45 +154,6 @@ void SetMark(Connection &conn, int id, const QString &mark)
 {
     conn.exec(QStringLiteral("update accounts_dep.smena set ok=:ok where id=:id::integer"),
               {{QStringLiteral("ok"), mark}, {QStringLiteral("id"), id}});
-}
-
-// --- the journal window's commands -----------------------------------------
-
-void AddEntry()
-{
-    Form11->OpenForAdd();
-}
-
-void ChangeEntry()
-{
-    Form11->OpenForChange();
-}
-
-void DeleteEntry()
-{
-    Dataset &j = Form1->CurrentJournal();
-    if (!j.isOpen() || j.recNo() == 0 || j.isNull(QStringLiteral("id")))
-        return;
-    const int id = int(j.asInt(QStringLiteral("id")));
-    if (Msg::question(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление")))
-        RemoveEntry(DataModule6->ADO_DB, id);
-    j.close();
-    j.open();
-}
-
-void AcceptToggle()
-{
-    if (Form1->LoginCode == LoginCodes::Foreman)
-        return;
-    Dataset &j = Form1->CurrentJournal();
-    if (!j.isOpen() || j.recNo() == 0)
-        return;
-    const QString mark = NextMark(j.text(QStringLiteral("ok")));
-    SetMark(DataModule6->ADO_DB, int(j.asInt(QStringLiteral("id"))), mark);
-    const int rec = j.recNo();
-    j.close();
-    j.open();
-    j.setRecNo(rec);
 }
 
 } // namespace JournalOps

@@ -4,26 +4,12 @@
 #include <QDate>
 #include <QString>
 
-// The journal window's operations on its entries: adding and changing them
-// through the entry editor, deleting them and toggling their acceptance, each
-// with the upkeep of the monthly timesheet.
+// The journal's database steps: saving an entry, deleting it and setting its
+// acceptance mark, each with the upkeep of the monthly timesheet. They take
+// the connection and typed values, run their transaction and throw on
+// failure; the journal window and the entry editor ask and tell the user.
 namespace JournalOps {
 
-// --- the journal window's commands (they act on Form1's selected shift)
-
-// "Добавить": the entry editor in add mode, prefilled with the journal's date.
-void AddEntry();
-// "Изменить": the entry editor in change mode for the current entry; nothing
-// when the shift's journal is empty.
-void ChangeEntry();
-// "Удалить": asks, deletes the current entry with its timesheet upkeep, and
-// reloads the journal whatever the answer.
-void DeleteEntry();
-// Double click on the journal: "да" and "ok" become "no", anything else "ok".
-// Nothing for the foreman, nothing on an empty journal.
-void AcceptToggle();
-
-// --- the database side, on any connection
 
 // One journal entry as the editor writes it.
 struct Entry {
@@ -34,10 +20,10 @@ struct Entry {
     int shift = 1;
     int color = 0;
     QDate date;
-    QString price;    // rounded, with a point: "12.5"
-    QString quantity; // digit texts as typed, trimmed
-    QString rejects;
-    QString hours;
+    double price = 0; // unit price; stored rounded (EntryPrice::Round4)
+    int quantity = 0;
+    int rejects = 0;
+    int hours = 0;
 };
 
 enum class StoreResult { Stored, Duplicate };

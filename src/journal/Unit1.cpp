@@ -6,12 +6,15 @@
 #include "app/AppControl.h"
 #include "app/Unit23.h"
 #include "data/Unit6.h"
+#include "journal/EntryPrice.h"
 #include "journal/JournalOps.h"
+#include "journal/Unit11.h"
 #include "maintenance/Unit25.h"
 #include "reports/Unit18.h"
 #include "timesheets/Unit19.h"
 #include "timesheets/Unit27.h"
 #include "ui/Msg.h"
+#include "ui/Text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,12 +59,6 @@ protected:
     }
 };
 
-// Wait cursor for the life of the object, restored also when a load fails.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
 bool isWeekend(const QDate &d)
 {
     return d.dayOfWeek() == Qt::Saturday || d.dayOfWeek() == Qt::Sunday;
@@ -104,6 +101,7 @@ protected:
 TForm1::TForm1(QWidget *parent) : Form(parent)
 {
     Form1 = this;
+    Form::setMainWindow(this);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Табель"));
     BuildLayout();
@@ -153,7 +151,7 @@ void TForm1::BuildLayout()
     date->keyPressed = [this](int key) { DateTKeyPress(key); };
     DateT = named<QDateEdit>(date, QStringLiteral("DateT"), QStringLiteral("Дата"));
     DateT->setCalendarPopup(true);
-    DateT->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DateT->setDisplayFormat(Text::DateFormat());
     DateT->setDate(Today());
     // The drop-down calendar is a window of its own; its closing is watched.
     m_calendarPopup = DateT->calendarWidget()->window();
@@ -184,7 +182,7 @@ void TForm1::BuildLayout()
         if (v.isNull() || !v.isValid())
             return {};
         if (v.metaType().id() == QMetaType::QDateTime)
-            return v.toDateTime().date().toString(QStringLiteral("dd.MM.yyyy"));
+            return Text::Date(v.toDateTime().date());
         return DatasetModel::displayText(v);
     };
     auto column = [](const char *field, const QString &title, int width, Qt::Alignment align) {
@@ -285,6 +283,11 @@ QDate TForm1::Today() const
     return FixedToday.isValid() ? FixedToday : QDate::currentDate();
 }
 
+double TForm1::EntryPriceOf(double basePrice) const
+{
+    return EntryPrice::ApplyFactors(basePrice, CBox1->isChecked(), ShiftNumber);
+}
+
 Dataset &TForm1::CurrentJournal() const
 {
     return DataModule6->journal(ShiftNumber);
@@ -369,10 +372,42 @@ void TForm1::CBox1Click()
     paintToggle(CBox1, CBox1->isChecked(), kRed);
 }
 
-void TForm1::Button1Click() { JournalOps::AddEntry(); }
-void TForm1::Button2Click() { JournalOps::ChangeEntry(); }
-void TForm1::Button3Click() { JournalOps::DeleteEntry(); }
-void TForm1::DBGrid2DblClick() { JournalOps::AcceptToggle(); }
+void TForm1::Button1Click()
+{
+    Form11->OpenForAdd();
+}
+
+void TForm1::Button2Click()
+{
+    Form11->OpenForChange();
+}
+
+void TForm1::Button3Click()
+{
+    Dataset &j = CurrentJournal();
+    if (!j.isOpen() || j.recNo() == 0 || j.isNull(QStringLiteral("id")))
+        return;
+    const int id = int(j.asInt(QStringLiteral("id")));
+    if (Msg::question(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление")))
+        JournalOps::RemoveEntry(DataModule6->ADO_DB, id);
+    j.close();
+    j.open();
+}
+
+void TForm1::DBGrid2DblClick()
+{
+    if (LoginCode == LoginCodes::Foreman)
+        return;
+    Dataset &j = CurrentJournal();
+    if (!j.isOpen() || j.recNo() == 0)
+        return;
+    const QString mark = JournalOps::NextMark(j.text(QStringLiteral("ok")));
+    JournalOps::SetMark(DataModule6->ADO_DB, int(j.asInt(QStringLiteral("id"))), mark);
+    const int rec = j.recNo();
+    j.close();
+    j.open();
+    j.setRecNo(rec);
+}
 
 void TForm1::Button8Click()
 {

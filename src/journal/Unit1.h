@@ -41,6 +41,14 @@ public:
     // The shared journal dataset of the selected shift.
     Dataset &CurrentJournal() const;
 
+    // The unit price of an entry made now from an operation's lowest norm
+    // price: the price rule (EntryPrice::ApplyFactors) with "Выходной" and
+    // the selected shift. The one place that reads them for a price.
+    double EntryPriceOf(double basePrice) const;
+
+    // Closes the four journals and opens them for the date.
+    void LoadJournals(const QDate &date);
+
     // Today's date as the window sees it; FixedToday, when set, stands in for
     // the clock.
     QDate Today() const;
@@ -60,10 +68,17 @@ public:
     void Button8Click(); // "Обновить"
     void Button4Click(); // "Выход"
     void N_SummaryClick();
-    void Button1Click();    // "Добавить": the entry editor
-    void Button2Click();    // "Изменить": the entry editor on the current entry
-    void Button3Click();    // "Удалить"
-    void DBGrid2DblClick(); // acceptance toggle
+    // "Добавить": the entry editor in add mode, prefilled with the date.
+    void Button1Click();
+    // "Изменить": the entry editor in change mode for the current entry;
+    // nothing when the shift's journal is empty.
+    void Button2Click();
+    // "Удалить": asks, deletes the current entry with its timesheet upkeep,
+    // and reloads the journal whatever the answer.
+    void Button3Click();
+    // Double click: "да" and "ok" become "no", anything else "ok". Nothing
+    // for the foreman, nothing on an empty journal.
+    void DBGrid2DblClick();
     // "Ср.сд./хоз. работы": the maintenance-works journal on this date.
     void Button5Click();
 
@@ -101,8 +116,6 @@ private:
     void ConnectHandlers();
     void ShiftButtonClick(int shift);
     void PaintShiftButtons(int shift);
-    // Closes the four journals and opens them for the date.
-    void LoadJournals(const QDate &date);
     QWidget *m_calendarPopup = nullptr;
 };
 

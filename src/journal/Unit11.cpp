@@ -7,6 +7,7 @@
 #include "reference/Unit4.h"
 #include "reference/Unit5.h"
 #include "ui/Msg.h"
+#include "ui/Text.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -23,12 +24,22 @@
 
 TForm11 *Form11 = nullptr;
 
+namespace {
+// A price or sum as the editor shows it: rounded to 4 places, the user's
+// separator, no trailing zeros.
+QString priceText(double v)
+{
+    return Text::Number(EntryPrice::Round4(v));
+}
+} // namespace
+
 TForm11::TForm11(QWidget *parent) : Form(parent)
 {
     Form11 = this;
     setObjectName(QStringLiteral("Form11"));
     BuildLayout();
     ConnectHandlers();
+    setCentreOnMainWindow();
 }
 
 void TForm11::BuildLayout()
@@ -69,7 +80,7 @@ void TForm11::BuildLayout()
     Edit5 = digitOnly(named(new QLineEdit(GroupBox1), QStringLiteral("Edit5"), QStringLiteral("Цвет")));
     DTimeP = named(new QDateEdit(GroupBox1), QStringLiteral("DTimeP"), QStringLiteral("Дата"));
     DTimeP->setCalendarPopup(true);
-    DTimeP->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DTimeP->setDisplayFormat(Text::DateFormat());
     DTimeP->setDate(QDate::currentDate());
     Edit4 = digitOnly(named(new QLineEdit(QStringLiteral("0"), GroupBox1), QStringLiteral("Edit4"),
                             QStringLiteral("Брак")));
@@ -174,12 +185,6 @@ bool TForm11::TakesColour(const QString &operationText)
     return operationText.toUpper().contains(QStringLiteral("КРАСКА"));
 }
 
-QString TForm11::OperationText(const QString &marka, const QString &vid, int naimen)
-{
-    return marka.trimmed() + QStringLiteral("; ") + vid.trimmed() + QStringLiteral("; ")
-        + (naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки"));
-}
-
 void TForm11::SetColourState()
 {
     const bool on = TakesColour(Edit2->text());
@@ -200,12 +205,6 @@ void TForm11::FormActivate()
     Button3->setFocus();
 }
 
-void TForm11::CentreOnJournal()
-{
-    if (Form1 && Form1->isVisible())
-        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
-}
-
 void TForm11::OpenForAdd()
 {
     DTimeP->setDate(Form1->DateT->date());
@@ -223,7 +222,6 @@ void TForm11::OpenForAdd()
     SetColourState();
     setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
     Tag = 1;
-    CentreOnJournal();
     Modal::exec(this);
 }
 
@@ -236,13 +234,13 @@ void TForm11::OpenForChange()
     setWindowTitle(QStringLiteral("Изменение данных о позиции (11)"));
     Tag = 2;
     FinalPrice = j.asDouble(QStringLiteral("cena"));
-    Edit7->setText(EntryPrice::DisplayText(FinalPrice));
-    Edit9->setText(EntryPrice::DisplayText(j.asDouble(QStringLiteral("kol_vo")) * FinalPrice));
+    Edit7->setText(priceText(FinalPrice));
+    Edit9->setText(priceText(j.asDouble(QStringLiteral("kol_vo")) * FinalPrice));
     Edit8->clear();
     m_baseText.clear();
     DTimeP->setDate(j.asDate(QStringLiteral("data")));
     Edit1->setText(j.text(QStringLiteral("fio")).trimmed());
-    Edit2->setText(OperationText(j.text(QStringLiteral("marka")), j.text(QStringLiteral("vid")),
+    Edit2->setText(TForm4::OperationText(j.text(QStringLiteral("marka")), j.text(QStringLiteral("vid")),
                                  int(j.asInt(QStringLiteral("naimen")))));
     Edit3->setText(j.text(QStringLiteral("kol_vo")).trimmed());
     Edit4->setText(j.text(QStringLiteral("brak")).trimmed());
@@ -254,7 +252,6 @@ void TForm11::OpenForChange()
     SetColourState();
     if (Edit5->isEnabled())
         Edit5->setText(j.text(QStringLiteral("color")).trimmed());
-    CentreOnJournal();
     Modal::exec(this);
     j.setRecNo(rec);
 }
@@ -275,9 +272,9 @@ void TForm11::OperationChosen(int operId, int productId, double finalPrice, cons
 
 void TForm11::Button3Click()
 {
-    // The worker list in selection mode; a choice lands in WorkerChosen.
-    Form5->SetHandover(1, [this](int id, const QString &fio) { WorkerChosen(id, fio); });
-    Form5->OpenForSelection(1);
+    // The worker list in selection mode.
+    if (const auto row = Form5->Pick(1))
+        WorkerChosen(row->id, row->text);
 }
 
 void TForm11::Button4Click()
@@ -290,25 +287,26 @@ void TForm11::Button4Click()
         if (j.isOpen() && j.recNo() > 0)
             current = int(j.asInt(QStringLiteral("o_id")));
     }
-    if (const auto choice = Form4->SelectOperation(current)) {
+    const auto choice = Form4->SelectOperation(current, [](double base) { return Form1->EntryPriceOf(base); });
+    if (choice)
         OperationChosen(choice->operationId, choice->productId, choice->price, choice->text);
-        m_baseText = EntryPrice::DisplayText(choice->basePrice);
-    }
-    AfterOperationPick();
+    AfterOperationPick(choice ? std::optional<double>(choice->basePrice) : std::nullopt);
     // Read afresh at the next pick: prices may change meanwhile.
     DataModule6->Oper.close();
 }
 
-void TForm11::AfterOperationPick()
+void TForm11::AfterOperationPick(std::optional<double> basePrice)
 {
     // "Цена база": the lowest norm price of the operation now chosen.
     const Dataset &oper = DataModule6->Oper;
-    if (oper.isOpen()) {
+    if (basePrice) {
+        m_baseText = priceText(*basePrice);
+    } else if (oper.isOpen()) {
         const int idCol = oper.fieldIndex(QStringLiteral("id"));
         const int priceCol = oper.fieldIndex(QStringLiteral("cena"));
         for (int r = 0; r < oper.recordCount(); ++r) {
             if (Dataset::textOf(oper.valueAt(r, idCol)).toInt() == OperId) {
-                m_baseText = EntryPrice::DisplayText(Dataset::textOf(oper.valueAt(r, priceCol)).toDouble());
+                m_baseText = priceText(Dataset::textOf(oper.valueAt(r, priceCol)).toDouble());
                 break;
             }
         }
@@ -325,9 +323,9 @@ void TForm11::RecomputeBoxes()
         Edit3->setText(QStringLiteral("0"));
     if (Edit2->text().isEmpty())
         return; // no operation, no price yet
-    Edit7->setText(EntryPrice::DisplayText(FinalPrice));
+    Edit7->setText(priceText(FinalPrice));
     Edit8->setText(m_baseText);
-    Edit9->setText(EntryPrice::DisplayText(Edit3->text().toDouble() * FinalPrice));
+    Edit9->setText(priceText(Edit3->text().toDouble() * FinalPrice));
 }
 
 namespace {
@@ -335,11 +333,10 @@ namespace {
 // failed conversion, with the general error display.
 int toInt32(const QString &text, const QString &field)
 {
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    if (!ok)
+    const std::optional<int> v = Text::ParseInt(text);
+    if (!v)
         throw DbError(QStringLiteral("«%1» не является допустимым целым числом (%2).").arg(text, field));
-    return v;
+    return *v;
 }
 } // namespace
 
@@ -352,7 +349,7 @@ void TForm11::Button1Click()
         return;
     }
     JournalOps::Entry e;
-    e.price = EntryPrice::SqlText(FinalPrice);
+    e.price = FinalPrice;
     const QString colour = Edit5->text().trimmed();
     e.color = colour.isEmpty() ? 0 : toInt32(colour, QStringLiteral("Цвет"));
     e.worker = WorkerId;
@@ -360,9 +357,9 @@ void TForm11::Button1Click()
     e.operation = OperId;
     e.shift = JournalOps::EntryShift(Form1->ShiftNumber);
     e.date = DTimeP->date();
-    e.quantity = QString::number(toInt32(Edit3->text().trimmed(), QStringLiteral("Кол-во")));
-    e.rejects = QString::number(toInt32(Edit4->text().trimmed(), QStringLiteral("Брак")));
-    e.hours = QString::number(toInt32(Edit6->text().trimmed(), QStringLiteral("Время")));
+    e.quantity = toInt32(Edit3->text().trimmed(), QStringLiteral("Кол-во"));
+    e.rejects = toInt32(Edit4->text().trimmed(), QStringLiteral("Брак"));
+    e.hours = toInt32(Edit6->text().trimmed(), QStringLiteral("Время"));
     e.id = EntryId;
     const bool add = Tag != 2;
 

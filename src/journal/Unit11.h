@@ -1,6 +1,8 @@
 #pragma once
 #include "ui/Form.h"
 
+#include <optional>
+
 class QDateEdit;
 class QGroupBox;
 class QLabel;
@@ -11,8 +13,8 @@ class QPushButton;
 // selected in the journal window.
 //
 // Pickers hand their choice over with WorkerChosen() (worker list) and
-// OperationChosen() (operations list, price factors already applied, see
-// EntryPrice::ApplyFactors).
+// OperationChosen() (operations list, price rule already applied, see
+// TForm1::EntryPriceOf).
 class TForm11 : public Form {
     Q_OBJECT
 public:
@@ -38,8 +40,6 @@ public:
 
     // An operation takes a colour when its text contains "КРАСКА" in any case.
     static bool TakesColour(const QString &operationText);
-    // "mark; kind; product kind" as the operation box shows it.
-    static QString OperationText(const QString &marka, const QString &vid, int naimen);
 
     void FormActivate() override;
     void Button1Click(); // "Запись"
@@ -47,8 +47,10 @@ public:
     void Button3Click(); // pick the worker
     void Button4Click(); // pick the operation
     // After the operations list closes, chosen or not: "Цена база", the
-    // colour box and the computed boxes follow the operation.
-    void AfterOperationPick();
+    // colour box and the computed boxes follow the operation. basePrice is
+    // the chosen operation's lowest norm price; without a choice it is read
+    // for the operation the editor holds.
+    void AfterOperationPick(std::optional<double> basePrice = std::nullopt);
     // Quantity and hours boxes losing the focus, and every operation pick.
     void RecomputeBoxes();
 
@@ -76,7 +78,6 @@ private:
     void BuildLayout();
     void ConnectHandlers();
     void SetColourState();
-    void CentreOnJournal();
     void ClearBoxes();
     QString m_baseText; // "Цена база" of the last pick
 };

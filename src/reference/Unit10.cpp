@@ -1,7 +1,6 @@
 #include "reference/Unit10.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
-#include "journal/Unit1.h"
 #include "reference/Unit3.h"
 #include "reference/Unit8.h"
 #include "ui/Msg.h"
@@ -24,6 +23,7 @@ TForm10::TForm10(QWidget *parent) : Form(parent)
     setObjectName(QStringLiteral("Form10"));
     BuildLayout();
     ConnectHandlers();
+    setCentreOnMainWindow();
 }
 
 void TForm10::BuildLayout()
@@ -84,13 +84,6 @@ void TForm10::ConnectHandlers()
     connect(Button4, &QPushButton::clicked, this, &TForm10::Button4Click);
 }
 
-void TForm10::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    if (Form1 && Form1->isVisible()) // centred on the main window
-        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
-}
-
 void TForm10::FormActivate()
 {
     Button3->setFocus();
@@ -104,21 +97,19 @@ void TForm10::Button2Click()
 void TForm10::Button3Click()
 {
     // The product list as a picker: a choice fills the product box and id.
-    Form3->SetHandover([](int id, const QString &marka) {
-        Form10->Edit1->setText(marka);
-        Form10->IzdelId = id;
-    });
-    Form3->OpenForSelection();
+    if (const auto row = Form3->Pick()) {
+        Edit1->setText(row->text);
+        IzdelId = row->id;
+    }
 }
 
 void TForm10::Button4Click()
 {
     // The kinds list as a picker: a choice fills the kind box and id.
-    Form8->SetHandover([](int id, const QString &vid) {
-        Form10->Edit2->setText(vid);
-        Form10->VidId = id;
-    });
-    Form8->OpenForSelection();
+    if (const auto row = Form8->Pick()) {
+        Edit2->setText(row->text);
+        VidId = row->id;
+    }
 }
 
 void TForm10::Button1Click()
@@ -137,43 +128,38 @@ void TForm10::Button1Click()
         p.append({QStringLiteral("id"), int(dm.Oper.asInt(QStringLiteral("id")))});
     }
 
-    const QString message = QStringLiteral("Операция с такими параметрами уже заведена!");
     const QString check = change
         ? QStringLiteral("select count(*) as cnt from accounts_dep.OPER where vid=:v::integer and naimen=:n::integer "
                          "and i_id=:i::integer and id<>:id::integer")
         : QStringLiteral("select count(ID) as cnt from accounts_dep.OPER where vid=:v::integer and naimen=:n::integer "
                          "and i_id=:i::integer");
-    if (dm.CheckDuplicate(check, message, p))
+    // Counted and written under one lock on the operation's product, kind
+    // and product kind, so two clients cannot both add it.
+    const bool written = dm.CheckedWrite(
+        QStringLiteral("accounts_dep.oper:%1:%2:%3").arg(VidId).arg(naimen).arg(IzdelId), check, p,
+        QStringLiteral("Операция с такими параметрами уже заведена!"), [&] {
+            if (!change) {
+                dm.Oper_ins.execute(QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)values "
+                                                   "(:v::integer, :n::integer, :i::integer, 0)"),
+                                    p);
+                // The operation's first norm, so that it is listed and its
+                // norms can be edited; a norm the database gave it already
+                // is kept.
+                dm.ADO_DB.exec(
+                    QStringLiteral("insert into accounts_dep.norm (o_id, norma, price, prize) select o.id, 0, 0, 0 "
+                                   "from accounts_dep.oper o where o.vid=:v::integer and o.naimen=:n::integer and "
+                                   "o.i_id=:i::integer and not exists (select 1 from accounts_dep.norm m where "
+                                   "m.o_id=o.id)"),
+                    p);
+            } else if (dm.Oper_ed.execute(QStringLiteral("update accounts_dep.oper set vid=:v::integer, "
+                                                         "naimen=:n::integer,  i_id=:i::integer where id=:id::integer"),
+                                          p)
+                       == 0) {
+                throw DbError(QStringLiteral("Операция не найдена: возможно, её удалили с другого рабочего места."));
+            }
+        });
+    if (!written)
         return;
-
-    // Count again and write under one lock on the operation's product, kind
-    // and product kind, so two clients cannot both add it; no message is
-    // shown while the lock is held.
-    Transaction t(dm.ADO_DB);
-    dm.ADO_DB.advisoryLock(QStringLiteral("accounts_dep.oper:%1:%2:%3").arg(VidId).arg(naimen).arg(IzdelId));
-    if (dm.ADO_DB.scalar(check, p).toLongLong() > 0) {
-        t.commit();
-        dm.CheckDuplicate(check, message, p); // added meanwhile elsewhere
-        return;
-    }
-    if (!change) {
-        dm.Oper_ins.execute(QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)values "
-                                           "(:v::integer, :n::integer, :i::integer, 0)"),
-                            p);
-        // The operation's first norm, so that it is listed and its norms can
-        // be edited; a norm the database gave it already is kept.
-        dm.ADO_DB.exec(QStringLiteral("insert into accounts_dep.norm (o_id, norma, price, prize) select o.id, 0, 0, 0 "
-                                      "from accounts_dep.oper o where o.vid=:v::integer and o.naimen=:n::integer and "
-                                      "o.i_id=:i::integer and not exists (select 1 from accounts_dep.norm m where "
-                                      "m.o_id=o.id)"),
-                       p);
-    } else if (dm.Oper_ed.execute(QStringLiteral("update accounts_dep.oper set vid=:v::integer, naimen=:n::integer,  "
-                                                 "i_id=:i::integer where id=:id::integer"),
-                                  p)
-               == 0) {
-        throw DbError(QStringLiteral("Операция не найдена: возможно, её удалили с другого рабочего места."));
-    }
-    t.commit();
     dm.Oper.close();
     dm.Oper.open();
     done(QDialog::Accepted);

@@ -33,8 +33,6 @@ public:
     void Button3Click();
     void Button4Click();
 
-protected:
-    void showEvent(QShowEvent *e) override;
 
 private:
     void BuildLayout();

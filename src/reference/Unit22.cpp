@@ -1,8 +1,8 @@
 #include "reference/Unit22.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
-#include "journal/Unit1.h"
 #include "ui/Msg.h"
+#include "ui/Text.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -31,18 +31,16 @@ QVariant intOf(const QVariant &v)
 {
     if (v.isNull() || !v.isValid())
         return nullInt();
-    bool ok = false;
-    const int i = v.toString().trimmed().toInt(&ok);
-    return ok ? QVariant(i) : nullInt();
+    const std::optional<int> i = Text::ParseInt(v.toString());
+    return i ? QVariant(*i) : nullInt();
 }
 
 QVariant doubleOf(const QVariant &v)
 {
     if (v.isNull() || !v.isValid())
         return nullDouble();
-    bool ok = false;
-    const double d = v.toString().trimmed().toDouble(&ok);
-    return ok ? QVariant(d) : nullDouble();
+    const std::optional<double> d = Text::ParseDecimal(v.toString());
+    return d ? QVariant(*d) : nullDouble();
 }
 
 QString editText(const QVariant &v, bool decimal)
@@ -51,9 +49,7 @@ QString editText(const QVariant &v, bool decimal)
         return {};
     if (!decimal)
         return QString::number(v.toInt());
-    QLocale loc;
-    loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    return loc.toString(v.toDouble(), 'g', 15);
+    return Text::Number(v.toDouble());
 }
 
 } // namespace
@@ -62,12 +58,7 @@ NormTable::NormTable(QObject *parent) : QAbstractTableModel(parent) {}
 
 QString NormTable::priceText(double price)
 {
-    QString s = QString::number(price, 'f', 3);
-    if (s.endsWith(u'0'))
-        s.chop(1);
-    if (s.startsWith(u'-') && s.mid(1).remove(u'0').remove(u'.').isEmpty())
-        s.remove(0, 1); // no "-0.00"
-    return s.replace(u'.', QLocale().decimalPoint());
+    return Text::Fixed(price, 2, 3);
 }
 
 void NormTable::open(int operationId)
@@ -164,8 +155,6 @@ int NormTable::store(int r, int operationId)
         if (n == 0) {
             // Deleted meanwhile at another workplace: the change has nowhere to go.
             row.dirty = false;
-            Msg::error(QStringLiteral("Норматив не найден: возможно, его удалили с другого рабочего места."),
-                       QStringLiteral("Ошибка"));
             return -1;
         }
     }
@@ -245,27 +234,23 @@ bool NormTable::setData(const QModelIndex &index, const QVariant &value, int rol
         if (text.isEmpty()) {
             v = nullDouble();
         } else {
-            QString c = text;
-            c.replace(u',', u'.');
-            bool ok = false;
-            const double d = c.toDouble(&ok);
-            if (!ok || !std::isfinite(d)) {
+            const std::optional<double> d = Text::ParseDecimal(text);
+            if (!d) {
                 Msg::error(QStringLiteral("'%1' не является числом").arg(text), QStringLiteral("Ошибка"));
                 return false;
             }
-            v = d;
+            v = *d;
         }
     } else {
         if (text.isEmpty()) {
             v = nullInt();
         } else {
-            bool ok = false;
-            const int i = text.toInt(&ok);
-            if (!ok) {
+            const std::optional<int> i = Text::ParseInt(text);
+            if (!i) {
                 Msg::error(QStringLiteral("'%1' не является целым числом").arg(text), QStringLiteral("Ошибка"));
                 return false;
             }
-            v = i;
+            v = *i;
         }
     }
     Row &r = m_rows[index.row()];
@@ -365,6 +350,7 @@ TForm22::TForm22(QWidget *parent) : Form(parent)
     norm->setObjectName(QStringLiteral("norm"));
     BuildLayout();
     ConnectHandlers();
+    setCentreOnMainWindow();
 }
 
 void TForm22::BuildLayout()
@@ -459,7 +445,7 @@ void TForm22::DBGrid1ColExit(const QModelIndex &previous, QModelIndex &current)
         // moved to.
         const bool toNew = current.isValid() && current.row() != prevRow && norm->isNew(current.row());
         const int toId = current.isValid() && current.row() != prevRow ? norm->row(current.row()).id : -1;
-        const int storedId = norm->store(prevRow, norm->operationId());
+        const int storedId = storeRow(prevRow);
         norm->requery();
         int row;
         if (toNew)
@@ -517,13 +503,6 @@ bool TForm22::eventFilter(QObject *o, QEvent *e)
     return Form::eventFilter(o, e);
 }
 
-void TForm22::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    if (Form1 && Form1->isVisible()) // centred on the main window
-        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
-}
-
 void TForm22::keyPressEvent(QKeyEvent *e)
 {
     // Esc saves and closes, like Enter.
@@ -573,5 +552,14 @@ void TForm22::storePending()
 {
     for (int r = 0; r < norm->rowCount(); ++r)
         if (norm->isDirty(r))
-            norm->store(r, norm->operationId());
+            storeRow(r);
+}
+
+int TForm22::storeRow(int r)
+{
+    const int id = norm->store(r, norm->operationId());
+    if (id < 0)
+        Msg::error(QStringLiteral("Норматив не найден: возможно, его удалили с другого рабочего места."),
+                   QStringLiteral("Ошибка"));
+    return id;
 }

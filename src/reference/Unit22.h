@@ -41,7 +41,8 @@ public:
     void dropRow(int r);
     // Writes a row with pending changes: a new row is inserted with the given
     // operation id, a stored one updated. Returns the row's id, or -1 when
-    // the norm was deleted meanwhile (the user is told; the change is given up).
+    // the norm was deleted meanwhile (the change is given up; the window
+    // tells the user).
     int store(int r, int operationId);
     // Deletes the norm of row r unless it is its operation's last one; true
     // when it was deleted. Count and delete are one serialised step.
@@ -95,7 +96,6 @@ public:
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
-    void showEvent(QShowEvent *e) override;
 
 private:
     void BuildLayout();
@@ -103,6 +103,9 @@ private:
     void moveTo(int row, int column);
     void commitEditor();
     void storePending();
+    // Stores a row with pending changes; tells the user when its norm was
+    // deleted meanwhile. Returns what NormTable::store returns.
+    int storeRow(int r);
     NormDelegate *m_delegate = nullptr;
     bool m_moving = false;
 };

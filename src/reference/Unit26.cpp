@@ -64,22 +64,13 @@ void TForm26::FormActivate()
     Edit1->setFocus();
 }
 
-bool TForm26::OpenForSelection()
+std::optional<PickedRow> TForm26::Pick(int)
 {
-    Chosen = false;
-    ChosenId = 0;
-    ChosenCaption.clear();
+    m_choice.reset();
     item.open();
     const auto closeList = qScopeGuard([this] { item.close(); });
     Modal::exec(this);
-    return Chosen;
-}
-
-std::optional<PickedRow> TForm26::Pick(int)
-{
-    if (!OpenForSelection())
-        return std::nullopt;
-    return PickedRow{ChosenId, ChosenCaption.trimmed()};
+    return m_choice;
 }
 
 void TForm26::Edit1Change(const QString &text)
@@ -95,10 +86,7 @@ void TForm26::DBGrid1DblClick()
 void TForm26::Button1Click()
 {
     const bool haveRow = item.isOpen() && item.recNo() > 0;
-    ChosenId = haveRow ? int(item.asInt(QStringLiteral("id"))) : 0;
-    ChosenCaption = haveRow ? item.value(QStringLiteral("s_caption")).toString() : QString(); // as stored
-    Chosen = true;
-    if (m_handover)
-        m_handover(ChosenId, ChosenCaption);
+    m_choice = haveRow ? PickedRow{int(item.asInt(QStringLiteral("id"))), item.text(QStringLiteral("s_caption")).trimmed()}
+                       : PickedRow{};
     close();
 }

@@ -79,39 +79,21 @@ void TForm3::FormActivate()
 void TForm3::PrepareSelection()
 {
     Tag = 1;
-    Chosen = false;
-    ChosenId = 0;
-    ChosenMarka.clear();
-    Button2->setText(QStringLiteral("Выбрать"));
-    Button2->setDefault(true);
-    Button1->hide();
-    Button3->hide();
-    Edit1->show();
-    Edit1->clear();
-    Edit1Change(Edit1->text());
+    m_choice.reset();
+    BeginSelection({Button1, Button2, Button3, Edit1}, DataModule6->Izdel);
 }
 
 void TForm3::FinishSelection()
 {
-    Button2->setDefault(false);
-    Button1->setDefault(true);
-    // A search the user can no longer see must not keep filtering the list.
-    Edit1->clear();
-    Edit1Change(Edit1->text());
-    Edit1->hide();
+    EndSelection({Button1, Button2, Button3, Edit1}, DataModule6->Izdel);
 }
 
-bool TForm3::OpenForSelection()
+std::optional<PickedRow> TForm3::Pick(int)
 {
-    Dataset &iz = DataModule6->Izdel;
-    iz.open();
-    const auto after = qScopeGuard([this, &iz] {
-        FinishSelection();
-        iz.close();
-    });
-    PrepareSelection();
-    Modal::exec(this);
-    return Chosen;
+    Tag = 1;
+    m_choice.reset();
+    RunSelection(this, DataModule6->Izdel, {Button1, Button2, Button3, Edit1});
+    return m_choice;
 }
 
 void TForm3::OpenForMaintenance()
@@ -154,13 +136,7 @@ void TForm3::Button2Click()
     Dataset &iz = DataModule6->Izdel;
     const bool haveRow = iz.isOpen() && iz.recNo() > 0;
     if (Tag == 1) {
-        if (haveRow) {
-            ChosenId = int(iz.asInt(QStringLiteral("id")));
-            ChosenMarka = iz.text(QStringLiteral("marka")).trimmed();
-            Chosen = true;
-            if (m_handover)
-                m_handover(ChosenId, ChosenMarka);
-        }
+        m_choice = CurrentPick(iz, QStringLiteral("id"), QStringLiteral("marka"));
         close();
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 #include "data/Dataset.h"
 #include "ui/Form.h"
+#include "ui/Picker.h"
 
 #include <QDate>
 #include <functional>
@@ -14,17 +15,8 @@ class QPushButton;
 //
 // Modes (Tag): 0 = maintenance, 1 = picker.
 //
-// Picker use. The operation dialog registers once where a choice goes:
-//     Form3->SetHandover([](int id, const QString &marka) {
-//         Form10->Edit1->setText(marka);
-//         Form10->IzdelId = id;
-//     });
-// and then picks with Form3->OpenForSelection(), which does the opener's
-// steps (open Izdel, selection look, show modally, then take Button2's
-// default state away, hide the search box and close Izdel) and returns
-// whether a product was chosen. A choice calls the handover with the
-// product's id and trimmed mark and also keeps them in ChosenId /
-// ChosenMarka. "Выход", or choosing from an empty list, hands nothing over.
+// Picker (ui/Picker.h): Pick() hands back the chosen product's id and
+// trimmed mark; "Выход", or choosing from an empty list, hands back nothing.
 class TForm3 : public Form {
     Q_OBJECT
 public:
@@ -32,18 +24,15 @@ public:
 
     int Tag = 0;
 
-    using Handover = std::function<void(int id, const QString &marka)>;
-    void SetHandover(Handover h) { m_handover = std::move(h); }
     // Selection look: mode 1; Button2 "Выбрать" and default; Button1/Button3
     // hidden; search box shown and cleared; no choice yet.
     void PrepareSelection();
     // After a selection showing: Button2 no longer default; the search box
     // is emptied (its filter off) and hidden.
     void FinishSelection();
-    bool OpenForSelection();
-    bool Chosen = false;
-    int ChosenId = 0;
-    QString ChosenMarka;
+    // The picker contract (ui/Picker.h): opens Izdel, shows the list in
+    // selection mode, then FinishSelection and closes Izdel.
+    std::optional<PickedRow> Pick(int mode = 1);
 
     // The journal's menu command "Изделия".
     void OpenForMaintenance();
@@ -72,7 +61,7 @@ public:
 private:
     void BuildLayout();
     void ConnectHandlers();
-    Handover m_handover;
+    std::optional<PickedRow> m_choice;
 };
 
 extern TForm3 *Form3;

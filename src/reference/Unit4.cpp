@@ -1,12 +1,12 @@
 #include "reference/Unit4.h"
 #include "data/Unit6.h"
-#include "export/XlsExport.h"
-#include "journal/Unit1.h"
+#include "export/SheetWriter.h"
 #include "reference/Unit10.h"
 #include "reference/Unit22.h"
 #include "ui/DBGrid.h"
 #include "ui/ListButtons.h"
 #include "ui/Msg.h"
+#include "ui/Text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 TForm4 *Form4 = nullptr;
@@ -27,16 +28,15 @@ bool finishedProduct(const Dataset &ds)
     return !ds.isNull(QStringLiteral("naimen")) && ds.asInt(QStringLiteral("naimen")) == 0;
 }
 
-QString productKind(const Dataset &ds)
+QString productKind(int naimen)
 {
-    return finishedProduct(ds) ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");
+    return naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");
 }
 
-// Wait cursor for the length of a scope.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
+int naimenOf(const Dataset &ds)
+{
+    return finishedProduct(ds) ? 0 : 1;
+}
 
 } // namespace
 
@@ -58,6 +58,7 @@ TForm4::TForm4(QWidget *parent)
     setWindowTitle(QStringLiteral("Операции"));
     BuildLayout();
     ConnectHandlers();
+    setCentreOnMainWindow();
 }
 
 void TForm4::BuildLayout()
@@ -119,13 +120,6 @@ void TForm4::ConnectHandlers()
     Edit1->installEventFilter(this);
 }
 
-void TForm4::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    if (Form1 && Form1->isVisible()) // centred on the main window
-        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
-}
-
 void TForm4::FormActivate()
 {
     if (Edit1->isVisible())
@@ -138,7 +132,12 @@ void TForm4::OpenForMaintenance()
     ShowListForMaintenance(this, DataModule6->Oper, Button1, Button2, Button3);
 }
 
-std::optional<OperationChoice> TForm4::SelectOperation(int operationId)
+QString TForm4::OperationText(const QString &marka, const QString &vid, int naimen)
+{
+    return marka.trimmed() + QStringLiteral("; ") + vid.trimmed() + QStringLiteral("; ") + productKind(naimen);
+}
+
+std::optional<OperationChoice> TForm4::SelectOperation(int operationId, const std::function<double(double)> &priceOf)
 {
     Dataset &oper = DataModule6->Oper;
     Tag = 1;
@@ -154,6 +153,8 @@ std::optional<OperationChoice> TForm4::SelectOperation(int operationId)
     if (operationId == 0 || !oper.locate(QStringLiteral("id"), operationId))
         oper.first();
     m_choice.reset();
+    m_priceOf = priceOf;
+    const auto forget = qScopeGuard([this] { m_priceOf = {}; });
     Modal::exec(this);
     Button2->setDefault(false);
     Edit1->hide();
@@ -227,26 +228,8 @@ void TForm4::Button2Click()
         c.productId = int(oper.asInt(QStringLiteral("i_id")));
         c.operationId = int(oper.asInt(QStringLiteral("id")));
         c.basePrice = oper.asDouble(QStringLiteral("cena"));
-        double price = c.basePrice;
-        if (Form1 && Form1->CBox1->isChecked())
-            price *= 2;
-        const int shift = Form1 ? Form1->ShiftNumber : 1;
-        if (shift == 3)
-            price *= 1.2;
-        else if (shift == 4)
-            price *= 1.5;
-        c.price = price;
-
-        Dataset &control = DataModule6->Control;
-        control.close();
-        control.setSql(QStringLiteral("select marka from accounts_dep.izdel where id=:id::integer"));
-        control.setParam(QStringLiteral("id"), c.productId);
-        control.open();
-        QString text = control.text(QStringLiteral("marka")).trimmed() + QStringLiteral("; ");
-        control.close();
-        text += oper.text(QStringLiteral("vid")).trimmed() + QStringLiteral("; ");
-        text += productKind(oper);
-        c.text = text;
+        c.price = m_priceOf ? m_priceOf(c.basePrice) : c.basePrice;
+        c.text = OperationText(oper.text(QStringLiteral("marka")), oper.text(QStringLiteral("vid")), naimenOf(oper));
         m_choice = c;
         done(QDialog::Accepted);
         return;
@@ -293,21 +276,25 @@ void TForm4::Button5Click()
     XlsExport xls;
     if (!xls.start(QStringLiteral("Операции")))
         return;
-    const QStringList headings{QStringLiteral("Марка"), QStringLiteral("Операция"), QStringLiteral("Цена"),
-                               QStringLiteral("Вид")};
-    for (int c = 0; c < headings.size(); ++c)
-        xls.writeValue(1, c + 1, 1, headings[c]);
-    const int n = XLS_Rep.recordCount();
-    XLS_Rep.first();
-    for (int i = 0; i < n; ++i, XLS_Rep.next()) {
-        const int row = i + 2;
-        xls.writeValue(1, 1, row, XLS_Rep.text(QStringLiteral("marka")));
-        xls.writeValue(1, 2, row, XLS_Rep.text(QStringLiteral("vid")));
-        const QString cena = XLS_Rep.isNull(QStringLiteral("cena"))
-            ? QString()
-            : XlsExport::numberText(XLS_Rep.asDouble(QStringLiteral("cena")));
-        xls.writeValue(1, 3, row, cena);
-        xls.writeValue(1, 4, row, productKind(XLS_Rep));
-    }
+    // Read by row number: the list's current row does not follow the export.
+    const auto field = [this](const char *name) {
+        return [this, name](int r) { return Dataset::textOf(XLS_Rep.valueAt(r, QString::fromLatin1(name))); };
+    };
+    const auto cena = [this](int r) {
+        const std::optional<double> v = Text::ParseDecimal(Dataset::textOf(XLS_Rep.valueAt(r, QStringLiteral("cena"))));
+        return v ? Text::Number(*v) : QString();
+    };
+    const auto kind = [this](int r) {
+        const std::optional<int> n = Text::ParseInt(Dataset::textOf(XLS_Rep.valueAt(r, QStringLiteral("naimen"))));
+        return productKind(n.value_or(1));
+    };
+    SheetLoop loop;
+    loop.plain = true;
+    WriteSheet(xls,
+               {{QStringLiteral("Марка"), field("marka")},
+                {QStringLiteral("Операция"), field("vid")},
+                {QStringLiteral("Цена"), cena},
+                {QStringLiteral("Вид"), kind}},
+               XLS_Rep.recordCount(), loop);
     xls.show();
 }

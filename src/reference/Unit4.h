@@ -2,6 +2,7 @@
 #include "data/Dataset.h"
 #include "ui/Form.h"
 
+#include <functional>
 #include <optional>
 
 class DBGrid;
@@ -14,9 +15,9 @@ struct OperationChoice {
     int productId = 0;    // the operation's product (i_id)
     int operationId = 0;  // the operation (id)
     double basePrice = 0; // its lowest norm price (cena)
-    // basePrice with the price factors of the journal window at the moment of
-    // the choice: x 2 on a day off ("Выходной"), then x 1.2 in shift 3 or
-    // x 1.5 in shift 4. Not rounded.
+    // basePrice through the caller's price rule at the moment of the choice
+    // (the entry editor's: the journal's day-off and shift factors, see
+    // TForm1::EntryPriceOf). Not rounded.
     double price = 0;
     // "mark; operation kind; product kind", e.g. "СТ-1; Сборка; Готовая продукция".
     QString text;
@@ -46,9 +47,14 @@ public:
     // without a choice. Afterwards "Выбрать" is no longer the default button,
     // the search box is hidden and the filter of Oper is off; Oper stays open
     // (the editor reads it and closes it when it is done).
-    // The price factors are read from Form1 (CBox1, ShiftNumber) when the user
-    // chooses.
-    std::optional<OperationChoice> SelectOperation(int operationId = 0);
+    // priceOf turns the chosen operation's lowest norm price into the
+    // entry's price when the user chooses (none: the price itself).
+    std::optional<OperationChoice> SelectOperation(int operationId = 0,
+                                                   const std::function<double(double)> &priceOf = {});
+
+    // "mark; operation kind; product kind" as the entry editor shows an
+    // operation: naimen 0 "Готовая продукция", anything else "Заготовки".
+    static QString OperationText(const QString &marka, const QString &vid, int naimen);
 
     // The export's own query: every operation, with or without norms.
     Dataset XLS_Rep;
@@ -75,12 +81,12 @@ public:
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;
-    void showEvent(QShowEvent *e) override;
 
 private:
     void BuildLayout();
     void ConnectHandlers();
     std::optional<OperationChoice> m_choice;
+    std::function<double(double)> m_priceOf;
 };
 
 extern TForm4 *Form4;

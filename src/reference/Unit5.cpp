@@ -64,42 +64,26 @@ void TForm5::FormActivate()
         Edit1->setFocus();
 }
 
-void TForm5::SetHandover(int mode, Handover h)
+PickerControls TForm5::pickerControls() const
 {
-    m_handover.insert(mode, std::move(h));
+    PickerControls c{Button1, Button2, Button3, Edit1};
+    c.searchAlwaysVisible = true;
+    return c;
 }
 
 void TForm5::PrepareSelection(int mode)
 {
     Tag = mode;
-    Chosen = false;
-    ChosenId = 0;
-    ChosenFio.clear();
-    Button2->setText(QStringLiteral("Выбрать"));
-    Button2->show();
-    Button2->setDefault(true);
-    Button1->hide();
-    Button3->hide();
-    Edit1->show();
-    Edit1->clear();
-    Edit1Change(Edit1->text());
-}
-
-bool TForm5::OpenForSelection(int mode)
-{
-    Dataset &w = DataModule6->Workers;
-    w.open();
-    const auto closeList = qScopeGuard([&w] { w.close(); });
-    PrepareSelection(mode);
-    Modal::exec(this);
-    return Chosen;
+    m_choice.reset();
+    BeginSelection(pickerControls(), DataModule6->Workers);
 }
 
 std::optional<PickedRow> TForm5::Pick(int mode)
 {
-    if (!OpenForSelection(mode))
-        return std::nullopt;
-    return PickedRow{ChosenId, ChosenFio};
+    Tag = mode;
+    m_choice.reset();
+    RunSelection(this, DataModule6->Workers, pickerControls());
+    return m_choice;
 }
 
 void TForm5::OpenForMaintenance()
@@ -134,13 +118,7 @@ void TForm5::Button2Click()
 {
     Dataset &w = DataModule6->Workers;
     if (IsSelecting()) {
-        if (w.isOpen() && w.recNo() > 0) {
-            ChosenId = int(w.asInt(QStringLiteral("id")));
-            ChosenFio = w.text(QStringLiteral("fio")).trimmed();
-            Chosen = true;
-            if (const Handover h = m_handover.value(Tag))
-                h(ChosenId, ChosenFio);
-        }
+        m_choice = CurrentPick(w, QStringLiteral("id"), QStringLiteral("fio"));
         close();
         return;
     }

@@ -2,6 +2,7 @@
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "ui/Msg.h"
+#include "ui/Text.h"
 #include "ui/ListButtons.h"
 
 #include <QComboBox>
@@ -97,14 +98,8 @@ bool TForm7::eventFilter(QObject *obj, QEvent *e)
 
 QString TForm7::BoxesText(const QString &stored)
 {
-    QString s = stored.trimmed();
-    if (s.contains(u'.')) {
-        while (s.endsWith(u'0'))
-            s.chop(1);
-        if (s.endsWith(u'.'))
-            s.chop(1);
-    }
-    return s.replace(u'.', QLocale().decimalPoint());
+    QString s = Text::TrimZeros(stored.trimmed());
+    return s.replace(u'.', Text::DecimalPoint());
 }
 
 void TForm7::FillGroups()
@@ -158,7 +153,6 @@ void TForm7::Button1Click()
         throw DbError(QStringLiteral("'%1' не является числом").arg(boxes));
 
     TDataModule6 &dm = *DataModule6;
-    Connection &db = dm.ADO_DB;
     const bool change = Tag == 2;
     QString check = QStringLiteral("select count(*) as cnt from accounts_dep.izdel where upper(marka)=upper(:marka)");
     SqlParams params{{QStringLiteral("marka"), marka}};
@@ -166,36 +160,32 @@ void TForm7::Button1Click()
         check += QStringLiteral(" and id<>:id::numeric");
         params.append({QStringLiteral("id"), ProductId});
     }
-    const QString message = QStringLiteral("Такая марка изделия уже заведена!");
-    if (dm.CheckDuplicate(check, message, params))
+    SqlParams write = params;
+    write.append({QStringLiteral("massa"), number});
+    write.append({QStringLiteral("item"), group});
+    // Counted and written under one lock on the mark, so two clients cannot
+    // both add it.
+    const bool written = dm.CheckedWrite(
+        QStringLiteral("izdel:") + marka.toUpper(), check, params, QStringLiteral("Такая марка изделия уже заведена!"),
+        [&] {
+            if (change) {
+                const int n = dm.SQL_exec.execute(
+                    QStringLiteral("UPDATE cmn_gds_and_srv.gds_and_srv SET s_caption=:marka, s_description='', "
+                                   "id_msm_bs=6, massa=:massa::numeric, id_class_item=:item::numeric where "
+                                   "id=:id::numeric"),
+                    write);
+                if (n == 0)
+                    throw DbError(
+                        QStringLiteral("Изделие не найдено: возможно, его удалили с другого рабочего места."));
+            } else {
+                dm.SQL_exec.execute(
+                    QStringLiteral("INSERT INTO cmn_gds_and_srv.gds_and_srv(s_caption, s_description, id_msm_bs, "
+                                   "massa, id_class_item)VALUES(:marka, '', 6, :massa::numeric, :item::numeric)"),
+                    write);
+            }
+        });
+    if (!written)
         return;
-    params.append({QStringLiteral("massa"), number});
-    params.append({QStringLiteral("item"), group});
-    {
-        // Count again and write under one lock on the mark, so two clients
-        // cannot both add it; no message is shown while the lock is held.
-        Transaction t(db);
-        db.advisoryLock(QStringLiteral("izdel:") + marka.toUpper());
-        if (db.scalar(check, params).toLongLong() > 0) {
-            t.commit();
-            dm.CheckDuplicate(check, message, params); // added meanwhile elsewhere
-            return;
-        }
-        if (change) {
-            const int n = dm.SQL_exec.execute(
-                QStringLiteral("UPDATE cmn_gds_and_srv.gds_and_srv SET s_caption=:marka, s_description='', id_msm_bs=6, "
-                               "massa=:massa::numeric, id_class_item=:item::numeric where id=:id::numeric"),
-                params);
-            if (n == 0)
-                throw DbError(QStringLiteral("Изделие не найдено: возможно, его удалили с другого рабочего места."));
-        } else {
-            dm.SQL_exec.execute(
-                QStringLiteral("INSERT INTO cmn_gds_and_srv.gds_and_srv(s_caption, s_description, id_msm_bs, massa, "
-                               "id_class_item)VALUES(:marka, '', 6, :massa::numeric, :item::numeric)"),
-                params);
-        }
-        t.commit();
-    }
     dm.Izdel.reopen();
     close();
 }

@@ -1,6 +1,5 @@
 #include "reference/Unit8.h"
 #include "data/Unit6.h"
-#include "journal/Unit1.h"
 #include "reference/Unit9.h"
 #include "ui/DBGrid.h"
 #include "ui/ListButtons.h"
@@ -22,6 +21,7 @@ TForm8::TForm8(QWidget *parent) : Form(parent)
     setWindowTitle(QStringLiteral("Виды операций (8)"));
     BuildLayout();
     ConnectHandlers();
+    setCentreOnMainWindow();
 }
 
 void TForm8::BuildLayout()
@@ -57,13 +57,6 @@ void TForm8::ConnectHandlers()
     connect(Edit1, &QLineEdit::textChanged, this, &TForm8::Edit1Change);
 }
 
-void TForm8::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    if (Form1 && Form1->isVisible()) // centred on the main window
-        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
-}
-
 void TForm8::FormActivate()
 {
     if (Edit1->isVisible())
@@ -73,36 +66,21 @@ void TForm8::FormActivate()
 void TForm8::PrepareSelection()
 {
     Tag = 1;
-    Chosen = false;
-    ChosenId = 0;
-    ChosenVid.clear();
-    Button2->setText(QStringLiteral("Выбрать"));
-    Button2->setDefault(true);
-    Button1->hide();
-    Button3->hide();
-    Edit1->show();
-    Edit1->clear();
-    Edit1Change(Edit1->text());
+    m_choice.reset();
+    BeginSelection({Button1, Button2, Button3, Edit1}, DataModule6->Vid_oper);
 }
 
 void TForm8::FinishSelection()
 {
-    Button2->setDefault(false);
-    Button1->setDefault(true);
-    Edit1->hide();
+    EndSelection({Button1, Button2, Button3, Edit1}, DataModule6->Vid_oper);
 }
 
-bool TForm8::OpenForSelection()
+std::optional<PickedRow> TForm8::Pick(int)
 {
-    Dataset &v = DataModule6->Vid_oper;
-    v.open();
-    const auto after = qScopeGuard([this, &v] {
-        FinishSelection();
-        v.close();
-    });
-    PrepareSelection();
-    Modal::exec(this);
-    return Chosen;
+    Tag = 1;
+    m_choice.reset();
+    RunSelection(this, DataModule6->Vid_oper, {Button1, Button2, Button3, Edit1});
+    return m_choice;
 }
 
 void TForm8::OpenForMaintenance()
@@ -137,13 +115,7 @@ void TForm8::Button2Click()
     Dataset &v = DataModule6->Vid_oper;
     const bool haveRow = v.isOpen() && v.recNo() > 0;
     if (Tag == 1) {
-        if (haveRow) {
-            ChosenId = int(v.asInt(QStringLiteral("id")));
-            ChosenVid = v.text(QStringLiteral("vid")).trimmed();
-            Chosen = true;
-            if (m_handover)
-                m_handover(ChosenId, ChosenVid);
-        }
+        m_choice = CurrentPick(v, QStringLiteral("id"), QStringLiteral("vid"));
         close();
         return;
     }

@@ -1,7 +1,7 @@
 #pragma once
 #include "ui/Form.h"
 
-#include <functional>
+#include "ui/Picker.h"
 
 class DBGrid;
 class QLineEdit;
@@ -12,17 +12,8 @@ class QPushButton;
 //
 // Modes (Tag): 0 = maintenance, 1 = picker.
 //
-// Picker use. The operation dialog registers once where a choice goes:
-//     Form8->SetHandover([](int id, const QString &vid) {
-//         Form10->Edit2->setText(vid);
-//         Form10->VidId = id;
-//     });
-// and then picks with Form8->OpenForSelection(), which does the opener's
-// steps (open Vid_oper, selection look, show modally, then take Button2's
-// default state away, hide the search box and close Vid_oper) and returns
-// whether a kind was chosen. A choice calls the handover with the kind's id
-// and trimmed name and also keeps them in ChosenId / ChosenVid. "Выход", or
-// choosing from an empty list, hands nothing over.
+// Picker (ui/Picker.h): Pick() hands back the chosen kind's id and trimmed
+// name; "Выход", or choosing from an empty list, hands back nothing.
 class TForm8 : public Form {
     Q_OBJECT
 public:
@@ -30,17 +21,15 @@ public:
 
     int Tag = 0;
 
-    using Handover = std::function<void(int id, const QString &vid)>;
-    void SetHandover(Handover h) { m_handover = std::move(h); }
     // Selection look: mode 1; Button2 "Выбрать" and default; Button1/Button3
     // hidden; search box shown and cleared; no choice yet.
     void PrepareSelection();
-    // After a selection showing: Button2 no longer default, search box hidden.
+    // After a selection showing: Button2 no longer default; the search box
+    // is emptied (its filter off) and hidden.
     void FinishSelection();
-    bool OpenForSelection();
-    bool Chosen = false;
-    int ChosenId = 0;
-    QString ChosenVid;
+    // The picker contract (ui/Picker.h): opens Vid_oper, shows the list in
+    // selection mode, then FinishSelection and closes Vid_oper.
+    std::optional<PickedRow> Pick(int mode = 1);
 
     // The journal's menu command "Операции".
     void OpenForMaintenance();
@@ -56,13 +45,11 @@ public:
     QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr;
     QLineEdit *Edit1 = nullptr;
 
-protected:
-    void showEvent(QShowEvent *e) override;
 
 private:
     void BuildLayout();
     void ConnectHandlers();
-    Handover m_handover;
+    std::optional<PickedRow> m_choice;
 };
 
 extern TForm8 *Form8;

@@ -1,7 +1,6 @@
 #include "reference/Unit9.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
-#include "journal/Unit1.h"
 #include "ui/Msg.h"
 #include "ui/ListButtons.h"
 
@@ -21,6 +20,7 @@ TForm9::TForm9(QWidget *parent) : Form(parent)
     setWindowTitle(QStringLiteral("Заведение нового вида операций"));
     BuildLayout();
     ConnectHandlers();
+    setCentreOnMainWindow();
 }
 
 void TForm9::BuildLayout()
@@ -46,13 +46,6 @@ void TForm9::ConnectHandlers()
     connect(Button2, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
 }
 
-void TForm9::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    if (Form1 && Form1->isVisible()) // centred on the main window
-        move(Form1->frameGeometry().center() - QPoint(width() / 2, height() / 2));
-}
-
 void TForm9::FormActivate()
 {
     Edit1->setFocus();
@@ -74,27 +67,22 @@ void TForm9::Button1Click()
         check += QStringLiteral(" and id<>:id::integer");
         params.append({QStringLiteral("id"), KindId});
     }
-    const QString message = QStringLiteral("Такая операция уже заведена!");
-    if (dm.CheckDuplicate(check, message, params))
+    // Counted and written under one lock on the name, so two clients cannot
+    // both add it.
+    const bool written = dm.CheckedWrite(
+        QStringLiteral("vid_oper:") + name.toUpper(), check, params, QStringLiteral("Такая операция уже заведена!"),
+        [&] {
+            if (change) {
+                if (db.exec(QStringLiteral("update accounts_dep.vid_oper set vid=:vid where id=:id::integer"), params)
+                    == 0)
+                    throw DbError(
+                        QStringLiteral("Вид операции не найден: возможно, его удалили с другого рабочего места."));
+            } else {
+                db.exec(QStringLiteral("insert into accounts_dep.vid_oper (vid) values (:vid)"), params);
+            }
+        });
+    if (!written)
         return;
-    {
-        // Count again and write under one lock on the name, so two clients
-        // cannot both add it; no message is shown while the lock is held.
-        Transaction t(db);
-        db.advisoryLock(QStringLiteral("vid_oper:") + name.toUpper());
-        if (db.scalar(check, params).toLongLong() > 0) {
-            t.commit();
-            dm.CheckDuplicate(check, message, params); // added meanwhile elsewhere
-            return;
-        }
-        if (change) {
-            if (db.exec(QStringLiteral("update accounts_dep.vid_oper set vid=:vid where id=:id::integer"), params) == 0)
-                throw DbError(QStringLiteral("Вид операции не найден: возможно, его удалили с другого рабочего места."));
-        } else {
-            db.exec(QStringLiteral("insert into accounts_dep.vid_oper (vid) values (:vid)"), params);
-        }
-        t.commit();
-    }
     dm.Vid_oper.reopen();
     close();
 }

@@ -28,8 +28,6 @@ public:
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
 
-protected:
-    void showEvent(QShowEvent *e) override;
 
 private:
     void BuildLayout();

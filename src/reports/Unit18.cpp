@@ -73,7 +73,7 @@ void TForm18::BuildLayout()
     DTPicker2 = named(new QDateEdit(GroupBox1), QStringLiteral("DTPicker2"), QStringLiteral("по"));
     for (QDateEdit *d : {DTPicker1, DTPicker2}) {
         d->setCalendarPopup(true);
-        d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+        d->setDisplayFormat(Text::DateFormat());
     }
     period->addRow(QStringLiteral("с"), DTPicker1);
     period->addRow(QStringLiteral("по"), DTPicker2);
@@ -210,7 +210,7 @@ void TForm18::Button6Click()
         {QStringLiteral("Коробки"),
          [&](int r) {
              const auto v = number(r, mass);
-             return v ? XlsExport::numberText(*v) : QString();
+             return v ? Text::Number(*v) : QString();
          }},
         {QStringLiteral("Кол-во"),
          [&](int r) {

@@ -1,4 +1,5 @@
 #include "timesheets/TimesheetDay.h"
+#include "data/SqlText.h"
 #include "data/Connection.h"
 #include "data/DbError.h"
 
@@ -54,7 +55,7 @@ int JournalHours(Connection &conn, int worker, int shift, const QDate &day)
                        "smena=:s::integer and data=to_date(:d, 'DD.MM.YYYY') group by w_id, smena, data"),
         {{QStringLiteral("w"), worker},
          {QStringLiteral("s"), shift},
-         {QStringLiteral("d"), day.toString(QStringLiteral("dd.MM.yyyy"))}});
+         {QStringLiteral("d"), SqlText::Date(day)}});
     if (!v.isValid() || v.isNull())
         return 0;
     bool ok = false;

@@ -143,7 +143,7 @@ QString numberCell(const QVariant &v)
         return {};
     bool ok = false;
     const double d = Dataset::textOf(v).trimmed().toDouble(&ok);
-    return ok ? XlsExport::numberText(d) : Dataset::textOf(v);
+    return ok ? Text::Number(d) : Dataset::textOf(v);
 }
 
 } // namespace

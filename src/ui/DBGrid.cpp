@@ -1,4 +1,5 @@
 #include "ui/DBGrid.h"
+#include "ui/Text.h"
 #include "data/Dataset.h"
 
 #include <QDate>
@@ -47,16 +48,16 @@ QString DatasetModel::displayText(const QVariant &v)
         return {};
     switch (v.metaType().id()) {
     case QMetaType::QDate:
-        return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+        return Text::Date(v.toDate());
     case QMetaType::QDateTime: {
         const QDateTime dt = v.toDateTime();
         if (dt.time() == QTime(0, 0))
-            return dt.date().toString(QStringLiteral("dd.MM.yyyy"));
-        return dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+            return Text::Date(dt.date());
+        return Text::Date(dt.date()) + dt.toString(QStringLiteral(" HH:mm:ss"));
     }
     case QMetaType::Double:
     case QMetaType::Float:
-        return QLocale().toString(v.toDouble(), 'g', 15);
+        return Text::Number(v.toDouble());
     default:
         break;
     }
@@ -76,14 +77,8 @@ QVariant DatasetModel::data(const QModelIndex &index, int role) const
             return c.format(v);
         if (m_ds->isNumericField(col) && v.metaType().id() == QMetaType::QString && !v.isNull()) {
             // exact decimal text: show it with the locale's separator
-            QString s = Dataset::textOf(v);
-            if (s.contains(u'.')) {
-                while (s.endsWith(u'0'))
-                    s.chop(1);
-                if (s.endsWith(u'.'))
-                    s.chop(1);
-            }
-            return s.replace(u'.', QLocale().decimalPoint());
+            QString s = Text::TrimZeros(Dataset::textOf(v));
+            return s.replace(u'.', Text::DecimalPoint());
         }
         return displayText(v);
     }

@@ -61,6 +61,34 @@ void Form::setFixedClientSize(int w, int h)
     }
 }
 
+namespace {
+QPointer<QWidget> g_mainWindow;
+}
+
+void Form::setMainWindow(QWidget *w)
+{
+    g_mainWindow = w;
+}
+
+QWidget *Form::mainWindow()
+{
+    return g_mainWindow;
+}
+
+void Form::centreOnMainWindow()
+{
+    QWidget *main = g_mainWindow;
+    if (main && main != this && main->isVisible())
+        move(main->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void Form::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    if (m_centreOnMain)
+        centreOnMainWindow();
+}
+
 bool Form::event(QEvent *e)
 {
     if (e->type() == QEvent::WindowActivate) {

@@ -14,8 +14,21 @@ public:
     // Fixed client size, centred on the screen.
     void setFixedClientSize(int w, int h);
 
+    // The window others centre on (the journal window registers itself);
+    // nullptr when there is none.
+    static void setMainWindow(QWidget *w);
+    static QWidget *mainWindow();
+    // Each showing centres the window on the main window when that is
+    // visible (otherwise it stays where it is, on the screen's centre).
+    void setCentreOnMainWindow(bool on = true) { m_centreOnMain = on; }
+    void centreOnMainWindow();
+
 protected:
     bool event(QEvent *e) override;
+    void showEvent(QShowEvent *e) override;
+
+private:
+    bool m_centreOnMain = false;
 };
 
 // Gives a control its component name and the accessible name people and UI

@@ -1,4 +1,5 @@
 #include "ui/Msg.h"
+#include "data/Notice.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -11,6 +12,13 @@ bool g_recording = false;
 QList<Shown> g_shown;
 QQueue<bool> g_answers;
 bool g_boxClosed = false;
+
+void showDataError(const QString &text, const QString &caption)
+{
+    error(text, caption);
+}
+// The data module's messages are shown here.
+[[maybe_unused]] const bool g_dataSink = (Notice::setErrorSink(&showDataError), true);
 
 QMessageBox::StandardButton show(Icon icon, const QString &text, const QString &caption)
 {

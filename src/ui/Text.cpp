@@ -17,6 +17,11 @@ QDate ParseDate(const QString &text)
     return SqlText::ParseDate(text);
 }
 
+QString DateFormat()
+{
+    return SqlText::DateFormat();
+}
+
 QChar DecimalPoint()
 {
     const QString dp = QLocale().decimalPoint();
@@ -60,6 +65,20 @@ QString Fixed(double v, int decimals)
     const QChar dp = DecimalPoint();
     if (dp != u'.')
         s.replace(u'.', dp);
+    return s;
+}
+
+QString Fixed(double v, int minDecimals, int maxDecimals)
+{
+    QString s = Fixed(v, maxDecimals);
+    const QChar dp = DecimalPoint();
+    const int sep = s.indexOf(dp);
+    if (sep < 0)
+        return s;
+    while (s.size() - sep - 1 > minDecimals && s.endsWith(u'0'))
+        s.chop(1);
+    if (s.endsWith(dp))
+        s.chop(1);
     return s;
 }
 

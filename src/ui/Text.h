@@ -11,6 +11,8 @@ namespace Text {
 QString Date(const QDate &d);
 // Reads a day-first date text; invalid QDate when it is none.
 QDate ParseDate(const QString &text);
+// The display format of the date pickers: "dd.MM.yyyy".
+QString DateFormat();
 
 // The user's decimal separator (',' in the Russian locale).
 QChar DecimalPoint();
@@ -29,6 +31,9 @@ QString Number(double v);
 // "#0.000" print it, with the user's separator: Fixed(1234.5, 2) ->
 // "1234,50"; halves round away from zero.
 QString Fixed(double v, int decimals);
+// Between minDecimals and maxDecimals decimals, as the mask "#0.00#" prints:
+// Fixed(12.5, 2, 3) -> "12,50", Fixed(12.3456, 2, 3) -> "12,346".
+QString Fixed(double v, int minDecimals, int maxDecimals);
 
 // A whole number typed or stored as text: digits with an optional sign and
 // surrounding blanks; nothing for anything else, or out of int range.
