@@ -46,53 +46,13 @@ fi
 
 # --- inside the virtual display
 export QT_QPA_PLATFORM=xcb
-pid=""
-cleanup() { if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid" 2>/dev/null; fi; }
+. "$(dirname "$0")/e2e_lib.sh"
+E2E_NAME=entry
+cleanup() { e2e_kill_program; }
 trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  [ -n "${E2E_SHOTS:-}" ] && command -v import >/dev/null && import -window root "$E2E_SHOTS/entry_fail.png"
-  exit 1
-}
-shot() { [ -n "${E2E_SHOTS:-}" ] && command -v import >/dev/null && import -window root "$E2E_SHOTS/$1.png"; return 0; }
 
-# Prints the id of the visible window whose title matches, waiting up to 15 s.
-wait_window() {
-  local pattern=$1 wid i
-  for i in $(seq 1 75); do
-    wid=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1)
-    if [ -n "$wid" ]; then echo "$wid"; return 0; fi
-    kill -0 "$pid" 2>/dev/null || return 1
-    sleep 0.2
-  done
-  return 1
-}
-# Waits up to 15 s until no visible window's title matches.
-wait_gone() {
-  local i
-  for i in $(seq 1 75); do
-    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
-# Waits up to 15 s until the query prints the expected text.
-wait_db() {
-  local i
-  for i in $(seq 1 75); do
-    [ "$(q "$1")" = "$2" ] && return 0
-    sleep 0.2
-  done
-  echo "  $1 -> $(q "$1"), expected $2" >&2
-  return 1
-}
-focus() { xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1" >/dev/null 2>&1; sleep 0.3; }
-# Mouse click at a point of a window, x and y from its left and top edges.
-click_at() { xdotool mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 120 1; sleep 0.3; }
-size_of() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p'; }
 
-"$build/tabel" "$db" "$addr" >/dev/null 2>&1 &
-pid=$!
+start_program "$db" "$addr"
 
 # Log in with full rights.
 wid=$(wait_window '^Авторизация') || fail "no login window"

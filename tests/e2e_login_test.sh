@@ -45,31 +45,9 @@ fi
 
 # --- inside the virtual display
 export QT_QPA_PLATFORM=xcb
-pid=""
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-    { kill -9 "$pid"; wait "$pid"; } 2>/dev/null
-  fi
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-start_program() {
-  "$build/tabel" "$db" "$addr" >/dev/null 2>&1 &
-  pid=$!
-}
-
-# Prints the id of the visible window whose title matches, waiting up to 15 s.
-wait_window() {
-  local pattern=$1 wid i
-  for i in $(seq 1 75); do
-    wid=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1)
-    if [ -n "$wid" ]; then echo "$wid"; return 0; fi
-    kill -0 "$pid" 2>/dev/null || return 1
-    sleep 0.2
-  done
-  return 1
-}
+. "$(dirname "$0")/e2e_lib.sh"
+E2E_NAME=login
+trap e2e_kill_program EXIT
 
 # True when the program has ended within 10 s with exit code 0.
 wait_exit() {
@@ -87,9 +65,6 @@ wait_exit() {
   return 1
 }
 
-# Gives the window the keyboard and sends keys or text to it.
-focus() { xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1" >/dev/null 2>&1; sleep 0.3; }
-
 login() {
   local code=$1 wid
   wid=$(wait_window '^Авторизация') || fail "no login window"
@@ -99,7 +74,7 @@ login() {
 }
 
 for code in 61730482 0583 fidrax quorbel tumpo; do
-  start_program
+  start_program "$db" "$addr"
   login "$code"
   jid=$(wait_window '^Табель$') || fail "no journal window after code $code"
   [ -z "$(xdotool search --onlyvisible --name '^Авторизация' 2>/dev/null)" ] || fail "login window still shown ($code)"
@@ -113,7 +88,7 @@ for code in 61730482 0583 fidrax quorbel tumpo; do
   echo "ok: code $code shows the journal, Esc ends the program"
 done
 
-start_program
+start_program "$db" "$addr"
 login "quorbe1"
 eid=$(wait_window '^Ошибка$') || fail "no error box after a wrong code"
 [ -z "$(xdotool search --onlyvisible --name '^Табель$' 2>/dev/null)" ] || fail "journal shown after a wrong code"
@@ -128,7 +103,7 @@ xdotool key Escape
 wait_exit || fail "Esc in the journal did not end the program (second try)"
 echo "ok: the right code after a wrong one shows the journal"
 
-start_program
+start_program "$db" "$addr"
 wid=$(wait_window '^Авторизация') || fail "no login window"
 focus "$wid"
 xdotool key Escape

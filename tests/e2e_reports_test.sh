@@ -46,43 +46,21 @@ fi
 # --- inside the virtual display
 export QT_QPA_PLATFORM=xcb
 out=$(mktemp -d)
-pid=""
+. "$(dirname "$0")/e2e_lib.sh"
+E2E_NAME=reports
 cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid" 2>/dev/null; fi
+  e2e_kill_program
   rm -rf "$out"
 }
 trap cleanup EXIT
-shot() { [ -n "${E2E_SHOTS:-}" ] && command -v import >/dev/null && import -window root "$E2E_SHOTS/$1.png"; return 0; }
-fail() { echo "FAIL: $*" >&2; shot reports_fail; exit 1; }
 
-wait_window() {
-  local pattern=$1 wid i
-  for i in $(seq 1 75); do
-    wid=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1)
-    if [ -n "$wid" ]; then echo "$wid"; return 0; fi
-    kill -0 "$pid" 2>/dev/null || return 1
-    sleep 0.2
-  done
-  return 1
-}
-wait_gone() {
-  local i
-  for i in $(seq 1 75); do
-    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
-focus() { xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1" >/dev/null 2>&1; sleep 0.3; }
-click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
 
 first=$(psql -h "$addr" -p 5432 -U postgres -d "$db" -tA \
   -c "select to_char(date_trunc('month', current_date) - interval '1 month', 'DD.MM.YYYY')")
 next=$(psql -h "$addr" -p 5432 -U postgres -d "$db" -tA \
   -c "select to_char(date_trunc('month', current_date), 'DD.MM.YYYY')")
 
-HOME="$out" "$build/tabel" "$db" "$addr" >/dev/null 2>&1 &
-pid=$!
+HOME="$out" start_program "$db" "$addr"
 
 wid=$(wait_window '^Авторизация') || fail "no login window"
 focus "$wid"

@@ -16,7 +16,9 @@ db=e2e_smoke
 export PGHOST=$addr PGPORT=5432 PGUSER=postgres
 psql -q -d postgres -c "drop database if exists $db with (force)" -c "create database $db template tabel_tpl owner sys" || exit 1
 
-fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill -9 "$pid" 2>/dev/null; exit 1; }
+. "$(dirname "$0")/e2e_lib.sh"
+E2E_NAME=smoke
+trap e2e_kill_program EXIT
 wait_window() { # name-regex timeout-seconds
   local t=0
   while [ "$t" -lt "$(( $2 * 10 ))" ]; do
@@ -35,8 +37,7 @@ wait_exit() { # pid timeout-seconds
 }
 
 # 1. The login window on a reachable database.
-"$build/tabel" "$db" "$addr" >/tmp/e2e_smoke_1.log 2>&1 &
-pid=$!
+start_program "$db" "$addr"
 w=$(wait_window '^Авторизация \(build: [0-9]{8}\.[0-9]+\)$' 20) || fail "no login window"
 title=$(xdotool getwindowname "$w")
 echo "login window: $title"
@@ -55,8 +56,7 @@ for i in $(seq 250 -1 200); do
   if ! timeout 1 bash -c "echo > /dev/tcp/$a/5432" 2>/dev/null; then dead=$a; break; fi
 done
 [ -n "$dead" ] || fail "no free loopback address"
-"$build/tabel" "$db" "$dead" >/tmp/e2e_smoke_2.log 2>&1 &
-pid=$!
+start_program "$db" "$dead"
 w=$(wait_window '^Ошибка!$' 30) || fail "no connection error window"
 xdotool search --onlyvisible --name 'Авторизация' >/dev/null 2>&1 && fail "login window shown without a connection"
 xdotool windowactivate --sync "$w" key Return 2>/dev/null || xdotool key Return
@@ -66,8 +66,7 @@ pid=
 # 3. A newer build has claimed the database: the message, and the end without
 #    anyone answering it.
 psql -q -d "$db" -c "update accounts_dep.ver set d = 99991231, t = 0" || fail "cannot set the version row"
-"$build/tabel" "$db" "$addr" >/tmp/e2e_smoke_3.log 2>&1 &
-pid=$!
+start_program "$db" "$addr"
 wait_window '^Ошибка$' 20 >/dev/null || fail "no version message"
 wait_exit "$pid" 15 || fail "the program did not end by itself after the version message"
 pid=

@@ -56,52 +56,16 @@ home=$(mktemp -d)
 mkdir -p "$home/Documents"
 export HOME="$home"
 export XDG_CONFIG_HOME="$home/.config"
-pid=""
+. "$(dirname "$0")/e2e_lib.sh"
+E2E_NAME=timesheets
 cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid" 2>/dev/null; fi
+  e2e_kill_program
   rm -rf "$home"
 }
 trap cleanup EXIT
-shot() { [ -n "${E2E_SHOTS:-}" ] && command -v import >/dev/null && import -window root "$E2E_SHOTS/$1.png"; return 0; }
-fail() {
-  echo "FAIL: $*" >&2
-  shot timesheets_fail
-  exit 1
-}
 
-wait_window() {
-  local pattern=$1 wid i
-  for i in $(seq 1 75); do
-    wid=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1)
-    if [ -n "$wid" ]; then echo "$wid"; return 0; fi
-    kill -0 "$pid" 2>/dev/null || return 1
-    sleep 0.2
-  done
-  return 1
-}
-wait_gone() {
-  local i
-  for i in $(seq 1 75); do
-    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
-wait_db() {
-  local i
-  for i in $(seq 1 75); do
-    [ "$(q "$1")" = "$2" ] && return 0
-    sleep 0.2
-  done
-  echo "  $1 -> $(q "$1"), expected $2" >&2
-  return 1
-}
-focus() { xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1" >/dev/null 2>&1; sleep 0.3; }
-click_at() { xdotool mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 120 1; sleep 0.3; }
-size_of() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p'; }
 
-"$build/tabel" "$db" "$addr" >/dev/null 2>&1 &
-pid=$!
+start_program "$db" "$addr"
 
 wid=$(wait_window '^Авторизация') || fail "no login window"
 focus "$wid"
