@@ -1,7 +1,6 @@
-// Two clients writing the same journal day at the same moment. Each client
-// is a thread with its own connection; a third connection holds the lock the
-// saves serialise on until both are seen waiting for it in pg_locks, then
-// lets them go together.
+// Two clients writing the same journal day at the same moment (see
+// concurrent_clients.h).
+#include "concurrent_clients.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "entry_shop.h"
@@ -16,6 +15,8 @@
 #include <memory>
 
 using namespace Shop;
+using Concurrent::Client;
+using Concurrent::Gate;
 
 class EntryConcurrencyTest : public QObject {
     Q_OBJECT
@@ -45,60 +46,10 @@ JournalOps::Entry newEntry(int worker, int oper, int hours)
     return e;
 }
 
-// One client's work on a connection of its own, in its own thread.
-class Client {
-public:
-    Client(const QString &name, std::function<QString(Connection &)> work)
-    {
-        m_thread.reset(QThread::create([this, name, work] {
-            try {
-                std::unique_ptr<Connection> c(TestDb::otherClient(name));
-                m_result = work(*c);
-            } catch (const std::exception &e) {
-                m_result = QString("error: ") + e.what();
-            }
-        }));
-        m_thread->start();
-    }
-    ~Client() { m_thread->wait(60000); }
-    bool finish() { return m_thread->wait(60000); }
-    QString result() const { return m_result; }
-
-private:
-    std::unique_ptr<QThread> m_thread;
-    QString m_result;
-};
-
 QString store(Connection &c, const JournalOps::Entry &e)
 {
     return JournalOps::StoreEntry(c, e, true) == JournalOps::StoreResult::Stored ? "stored" : "duplicate";
 }
-
-int waitingAdvisoryLocks()
-{
-    return TestDb::scalar("select count(*) from pg_locks where locktype='advisory' and not granted").toInt();
-}
-
-// Holds `key` on a third connection until `n` clients wait for it. Declare a
-// guard that opens it after the clients, so a failed check does not leave
-// them waiting.
-class Gate {
-public:
-    explicit Gate(const QString &key) : m_conn(TestDb::otherClient("gate"))
-    {
-        m_conn->begin();
-        m_conn->advisoryLock(key);
-    }
-    bool waitFor(int n) { return QTest::qWaitFor([n] { return waitingAdvisoryLocks() == n; }, 30000); }
-    void open()
-    {
-        if (m_conn->inTransaction())
-            m_conn->commit();
-    }
-
-private:
-    std::unique_ptr<Connection> m_conn;
-};
 
 } // namespace
 
