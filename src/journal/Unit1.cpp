@@ -186,12 +186,7 @@ void TForm1::BuildLayout()
         return DatasetModel::displayText(v);
     };
     auto column = [](const char *field, const QString &title, int width, Qt::Alignment align) {
-        GridColumn c;
-        c.field = QString::fromLatin1(field);
-        c.title = title;
-        c.width = width;
-        c.align = align;
-        return c;
+        return gridColumn(QString::fromLatin1(field), title, width, align);
     };
     QList<GridColumn> cols{
         column("fio", QStringLiteral("Фамилия И.О."), 250, left),

@@ -62,12 +62,7 @@ void TForm25::BuildLayout()
     DBGrid1->horizontalHeader()->setDefaultSectionSize(64); // the grid's standard column width
     auto column = [](const char *field, const QString &title, int width,
                      Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-        GridColumn c;
-        c.field = QString::fromLatin1(field);
-        c.title = title;
-        c.width = width;
-        c.align = align;
-        return c;
+        return gridColumn(QString::fromLatin1(field), title, width, align);
     };
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
     QList<GridColumn> cols{

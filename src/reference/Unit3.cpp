@@ -14,17 +14,6 @@
 
 TForm3 *Form3 = nullptr;
 
-static GridColumn column(const QString &field, const QString &title, int width,
-                         Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    GridColumn c;
-    c.field = field;
-    c.title = title;
-    c.width = width;
-    c.align = align;
-    return c;
-}
-
 TForm3::TForm3(QWidget *parent)
     : Form(parent),
       Izdel_Smena(DataModule6->ADO_DB, QStringLiteral("Izdel_Smena"),
@@ -46,9 +35,9 @@ void TForm3::BuildLayout()
     auto *lay = new QVBoxLayout(this);
     DBGrid1 = named(new DBGrid(this), QStringLiteral("DBGrid1"), QStringLiteral("Изделия"));
     DBGrid1->setDataset(&DataModule6->Izdel);
-    DBGrid1->setColumns({column(QStringLiteral("marka"), QStringLiteral("Марка изделия"), 260),
-                         column(QStringLiteral("nom"), QStringLiteral("Номенклатурная группа"), 220),
-                         column(QStringLiteral("massa"), QStringLiteral("Коробки"), 80)});
+    DBGrid1->setColumns({gridColumn(QStringLiteral("marka"), QStringLiteral("Марка изделия"), 260),
+                         gridColumn(QStringLiteral("nom"), QStringLiteral("Номенклатурная группа"), 220),
+                         gridColumn(QStringLiteral("massa"), QStringLiteral("Коробки"), 80)});
     lay->addWidget(DBGrid1, 1);
 
     Edit1 = named(new QLineEdit(this), QStringLiteral("Edit1"), QStringLiteral("Поиск"));

@@ -14,15 +14,6 @@
 
 TForm5 *Form5 = nullptr;
 
-static GridColumn column(const QString &field, const QString &title, int width)
-{
-    GridColumn c;
-    c.field = field;
-    c.title = title;
-    c.width = width;
-    return c;
-}
-
 TForm5::TForm5(QWidget *parent) : Form(parent)
 {
     Form5 = this;
@@ -37,8 +28,8 @@ void TForm5::BuildLayout()
     auto *lay = new QVBoxLayout(this);
     DBGrid1 = named(new DBGrid(this), QStringLiteral("DBGrid1"), QStringLiteral("Список рабочих"));
     DBGrid1->setDataset(&DataModule6->Workers);
-    DBGrid1->setColumns({column(QStringLiteral("fio"), QStringLiteral("ФИО"), 300),
-                         column(QStringLiteral("s_staffpos_hl"), QStringLiteral("Должность"), 250)});
+    DBGrid1->setColumns({gridColumn(QStringLiteral("fio"), QStringLiteral("ФИО"), 300),
+                         gridColumn(QStringLiteral("s_staffpos_hl"), QStringLiteral("Должность"), 250)});
     lay->addWidget(DBGrid1, 1);
 
     Edit1 = named(new QLineEdit(this), QStringLiteral("Edit1"), QStringLiteral("Поиск"));

@@ -119,17 +119,6 @@ const char *const kAllPrice =
     "accounts_dep.fatigue f where f.d_date<:d_date3 and f.d_date>=:d_date4 and f.cnt>0 and f.price>0),0))"
     "::numeric(20,2)) price";
 
-GridColumn column(const QString &field, const QString &title, int width, Qt::Alignment align = Qt::AlignLeft
-                                                                                                 | Qt::AlignVCenter)
-{
-    GridColumn c;
-    c.field = field;
-    c.title = title;
-    c.width = width;
-    c.align = align;
-    return c;
-}
-
 bool isTotal(const GridColumn &c)
 {
     return c.field == QLatin1String("f_price") || c.field == QLatin1String("i_time")
@@ -210,11 +199,11 @@ void TForm27::BuildLayout()
     auto *lay = new QVBoxLayout(this);
     DBGrid = named(new ::DBGrid(this), QStringLiteral("DBGrid"), QStringLiteral("Табель"));
     QList<GridColumn> cols;
-    cols << column(QStringLiteral("fio"), QStringLiteral("Фамилия И. О."), kNameWidth)
-         << column(QStringLiteral("s_night"), QStringLiteral(" "), 30) << DayColumns::Make()
-         << column(QStringLiteral("f_price"), QStringLiteral("Итого (р.)"), 66)
-         << column(QStringLiteral("i_time"), QStringLiteral("Итого (ч.)"), 66, Qt::AlignCenter)
-         << column(QStringLiteral("average_price"), QStringLiteral("Час (р.)"), 66, Qt::AlignCenter);
+    cols << gridColumn(QStringLiteral("fio"), QStringLiteral("Фамилия И. О."), kNameWidth)
+         << gridColumn(QStringLiteral("s_night"), QStringLiteral(" "), 30) << DayColumns::Make()
+         << gridColumn(QStringLiteral("f_price"), QStringLiteral("Итого (р.)"), 66)
+         << gridColumn(QStringLiteral("i_time"), QStringLiteral("Итого (ч.)"), 66, Qt::AlignCenter)
+         << gridColumn(QStringLiteral("average_price"), QStringLiteral("Час (р.)"), 66, Qt::AlignCenter);
     DBGrid->setColumns(cols);
     DBGrid->datasetModel()->cellLook = [this](int, const GridColumn &c) {
         CellLook look;

@@ -22,6 +22,19 @@ struct GridColumn {
     std::function<QString(const QVariant &)> format; // display text; default by type
 };
 
+// A column of a field with its title, width and alignment; the rest as
+// GridColumn has it.
+inline GridColumn gridColumn(const QString &field, const QString &title, int width = 0,
+                             Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    GridColumn c;
+    c.field = field;
+    c.title = title;
+    c.width = width;
+    c.align = align;
+    return c;
+}
+
 // Look of one cell, decided by a grid's paint hook.
 struct CellLook {
     std::optional<QColor> foreground;
