@@ -104,6 +104,7 @@ private:
     // Closes the four journals and opens them for the date.
     void LoadJournals(const QDate &date);
     QWidget *m_calendarPopup = nullptr;
+    bool m_inVersionTick = false;
 };
 
 extern TForm1 *Form1;
