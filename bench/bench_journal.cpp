@@ -3,6 +3,9 @@
 // shift datasets), each list, saving an entry and deleting it.
 //
 //   bench_journal --db NAME --server ADDR [--reps N] [--date YYYY-MM-DD]
+//   bench_journal --db NAME --server ADDR [--date D] --counts
+//       opens each journal and the operations and workers lists once and
+//       prints "name=rows" lines (the demo check reads them)
 //   bench_journal --db NAME --server ADDR [--date D] --sample
 //       prints the sample entry's values as pgbench variables (name=value)
 //   bench_journal --write-floors DIR
@@ -101,9 +104,11 @@ int main(int argc, char **argv)
         return writeFloors(argl[wf + 1]);
 
     Bench::Args a;
-    if (!Bench::parse(argl, a) || (!a.rest.isEmpty() && a.rest != QStringList{QStringLiteral("--sample")})) {
+    if (!Bench::parse(argl, a) || a.rest.size() > 1
+        || (!a.rest.isEmpty() && a.rest.first() != QLatin1String("--sample")
+            && a.rest.first() != QLatin1String("--counts"))) {
         std::fprintf(stderr, "usage: bench_journal --db NAME --server ADDR [--reps N] [--date YYYY-MM-DD] "
-                             "[--sample] | --write-floors DIR\n");
+                             "[--sample | --counts] | --write-floors DIR\n");
         return 2;
     }
     try {
@@ -111,6 +116,19 @@ int main(int argc, char **argv)
         Connection &db = dm.ADO_DB;
         db.setConnectionString(ConnectionString(a.db, a.server));
         db.open();
+        Dataset *journals[] = {&dm.Smena1, &dm.Smena2, &dm.Smena3, &dm.Smena4};
+        for (Dataset *j : journals) {
+            j->setParam(QStringLiteral("data"), a.date);
+            j->setParam(QStringLiteral("ok"), QStringLiteral("ta"));
+        }
+        if (a.rest.contains(QStringLiteral("--counts"))) {
+            for (Dataset *d : {&dm.Smena1, &dm.Smena2, &dm.Smena3, &dm.Smena4, &dm.Oper, &dm.Workers}) {
+                d->reopen();
+                std::printf("%s=%d\n", d->name().toUtf8().constData(), d->recordCount());
+                d->close();
+            }
+            return 0;
+        }
         const Sample s = sample(db, a.date);
         if (a.rest.contains(QStringLiteral("--sample"))) {
             std::printf("worker=%d\nproduct=%d\noperation=%d\nentry=%d\n", s.worker, s.product, s.operation,
@@ -118,11 +136,6 @@ int main(int argc, char **argv)
             return 0;
         }
 
-        Dataset *journals[] = {&dm.Smena1, &dm.Smena2, &dm.Smena3, &dm.Smena4};
-        for (Dataset *j : journals) {
-            j->setParam(QStringLiteral("data"), a.date);
-            j->setParam(QStringLiteral("ok"), QStringLiteral("ta"));
-        }
         Bench::measure(QStringLiteral("journal open (four datasets)"), QStringLiteral("floor/journal_open.sql"),
                        a.reps,
                        [&] {
