@@ -1,69 +1,94 @@
-// Times what a user waits for when the journal window opens a date: the four
-// shift journals Smena1..Smena4 and the operations and workers lists, opened
-// through the program's own data module over ODBC, many times over.
+// Times what a user waits for in the journal and the reference lists, through
+// the program's own data module over ODBC: the journal of a date (the four
+// shift datasets), each list, saving an entry and deleting it.
 //
-//   bench_journal --db NAME --server ADDR [--date YYYY-MM-DD] [--reps N] [--warmup N]
-//   bench_journal --db NAME --server ADDR --date YYYY-MM-DD --counts
+//   bench_journal --db NAME --server ADDR [--reps N] [--date YYYY-MM-DD]
+//   bench_journal --db NAME --server ADDR [--date D] --counts
+//       opens each journal and the operations and workers lists once and
+//       prints "name=rows" lines (the demo check reads them)
+//   bench_journal --db NAME --server ADDR [--date D] --sample
+//       prints the sample entry's values as pgbench variables (name=value)
+//   bench_journal --write-floors DIR
+//       writes the floor files of the dataset queries (the program's own
+//       query texts with pgbench variables) into DIR
 //
-// Without --date the latest working day (Monday to Friday) up to today is
-// used. --counts opens each dataset once and prints "name=rows" lines.
+// Output follows bench/BenchCommon.h.
 
+#include "BenchCommon.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
+#include "journal/JournalOps.h"
 
-#include <QCoreApplication>
-#include <QDate>
-#include <QElapsedTimer>
-#include <QTextStream>
-
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <functional>
-#include <vector>
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
 
 namespace {
 
-QTextStream out(stdout);
-QTextStream err(stderr);
+// The nomenclature list and the norms of an operation are window queries.
+const char *const kNomenclatureSql = "select * from cmn_classifier.item where id_level=2 order by s_caption";
+const char *const kNormsSql = "select id, norma, price, prize from accounts_dep.norm where o_id=:o::integer "
+                              "order by norma, id";
 
-struct Series {
-    QString name;
-    std::vector<double> ms;
+// The entry the benchmark saves and deletes: the first worker without
+// entries that day, the first operation with norms, in the overtime shift.
+struct Sample {
+    int worker = 0, product = 0, operation = 0, entry = 0;
 };
 
-double percentile(std::vector<double> v, double p)
+Sample sample(Connection &db, const QDate &date)
 {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    // nearest rank
-    size_t rank = size_t(std::ceil(p / 100.0 * double(v.size())));
-    rank = std::clamp<size_t>(rank, 1, v.size());
-    return v[rank - 1];
+    Sample s;
+    const SqlParams d{{QStringLiteral("d"), date}};
+    s.worker = db.scalar(QStringLiteral("select min(p.id) from accounts_dep.person p where not exists (select 1 "
+                                        "from accounts_dep.smena s where s.w_id=p.id and s.data=:d)"),
+                         d)
+                   .toInt();
+    QSqlQuery q = db.select(QStringLiteral("select o.id, o.i_id from accounts_dep.oper o where o.vid not in "
+                                           "(7777, 7778) and exists (select 1 from accounts_dep.norm n where "
+                                           "n.o_id=o.id) order by o.id limit 1"));
+    if (q.next()) {
+        s.operation = q.value(0).toInt();
+        s.product = q.value(1).toInt();
+    }
+    s.entry = db.scalar(QStringLiteral("select max(id) from accounts_dep.smena where data=:d"), d).toInt();
+    if (!s.worker || !s.operation || !s.entry)
+        throw DbError(QStringLiteral("the database has no sample worker, operation or entry for that date"));
+    return s;
 }
 
-double median(std::vector<double> v)
+// A program query as a pgbench script: parameters become pgbench variables.
+QString floorText(QString sql)
 {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    sql.replace(QStringLiteral("=:data"), QStringLiteral("=':date'"));
+    sql.replace(QStringLiteral("!=:ok"), QStringLiteral("!='ta'"));
+    sql.replace(QStringLiteral("<>:ok"), QStringLiteral("<>'ta'"));
+    sql.replace(QStringLiteral(":o::integer"), QStringLiteral(":operation"));
+    return sql + QStringLiteral(";\n");
 }
 
-double timeIt(const std::function<void()> &f)
+int writeFloors(const QString &dir)
 {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-int usage()
-{
-    err << "usage: bench_journal --db NAME --server ADDR [--date YYYY-MM-DD] [--reps N] [--warmup N] [--counts]\n";
-    return 2;
+    QDir().mkpath(dir);
+    TDataModule6 dm;
+    auto write = [&](const QString &file, const QString &text) {
+        QFile f(dir + QLatin1Char('/') + file);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        f.write(QStringLiteral("-- generated by bench_journal --write-floors from the program's query texts\n")
+                    .toUtf8());
+        f.write(text.toUtf8());
+        return true;
+    };
+    QString journals;
+    for (int shift = 1; shift <= 4; ++shift)
+        journals += floorText(TDataModule6::smenaSql(shift));
+    bool ok = write(QStringLiteral("journal_open.sql"), journals);
+    for (Dataset *d : {&dm.Workers, &dm.Izdel, &dm.Oper, &dm.Vid_oper})
+        ok = ok && write(QStringLiteral("list_%1.sql").arg(d->name().toLower()), floorText(d->sql()));
+    ok = ok && write(QStringLiteral("list_nomenclature.sql"), floorText(QString::fromLatin1(kNomenclatureSql)));
+    ok = ok && write(QStringLiteral("list_norms.sql"), floorText(QString::fromLatin1(kNormsSql)));
+    return ok ? 0 : 1;
 }
 
 } // namespace
@@ -73,119 +98,102 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("TZ"))
         qputenv("TZ", ":/etc/localtime");
     QCoreApplication app(argc, argv);
-    QString db, server;
-    QDate date;
-    int reps = 50, warmup = 5;
-    bool counts = false;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &a = args[i];
-        auto value = [&]() -> QString { return i + 1 < args.size() ? args[++i] : QString(); };
-        if (a == QLatin1String("--db"))
-            db = value();
-        else if (a == QLatin1String("--server"))
-            server = value();
-        else if (a == QLatin1String("--date")) {
-            date = QDate::fromString(value(), Qt::ISODate);
-            if (!date.isValid())
-                return usage();
-        } else if (a == QLatin1String("--reps"))
-            reps = value().toInt();
-        else if (a == QLatin1String("--warmup"))
-            warmup = value().toInt();
-        else if (a == QLatin1String("--counts"))
-            counts = true;
-        else
-            return usage();
-    }
-    if (db.isEmpty() || server.isEmpty() || reps < 1 || warmup < 0)
-        return usage();
-    if (!date.isValid()) {
-        date = QDate::currentDate();
-        while (date.dayOfWeek() > 5)
-            date = date.addDays(-1);
-    }
+    const QStringList argl = app.arguments();
+    const int wf = int(argl.indexOf(QStringLiteral("--write-floors")));
+    if (wf > 0 && wf + 1 < argl.size())
+        return writeFloors(argl[wf + 1]);
 
+    Bench::Args a;
+    if (!Bench::parse(argl, a) || a.rest.size() > 1
+        || (!a.rest.isEmpty() && a.rest.first() != QLatin1String("--sample")
+            && a.rest.first() != QLatin1String("--counts"))) {
+        std::fprintf(stderr, "usage: bench_journal --db NAME --server ADDR [--reps N] [--date YYYY-MM-DD] "
+                             "[--sample | --counts] | --write-floors DIR\n");
+        return 2;
+    }
     try {
         TDataModule6 dm;
-        dm.ADO_DB.close();
-        dm.ADO_DB.setConnectionString(ConnectionString(db, server));
-        dm.ADO_DB.open();
-
+        Connection &db = dm.ADO_DB;
+        db.setConnectionString(ConnectionString(a.db, a.server));
+        db.open();
         Dataset *journals[] = {&dm.Smena1, &dm.Smena2, &dm.Smena3, &dm.Smena4};
         for (Dataset *j : journals) {
-            j->setParam(QStringLiteral("data"), date);
+            j->setParam(QStringLiteral("data"), a.date);
             j->setParam(QStringLiteral("ok"), QStringLiteral("ta"));
         }
-        Dataset *lists[] = {&dm.Oper, &dm.Workers};
-
-        if (counts) {
-            for (Dataset *d : journals) {
+        if (a.rest.contains(QStringLiteral("--counts"))) {
+            for (Dataset *d : {&dm.Smena1, &dm.Smena2, &dm.Smena3, &dm.Smena4, &dm.Oper, &dm.Workers}) {
                 d->reopen();
-                out << d->name() << '=' << d->recordCount() << '\n';
-                d->close();
-            }
-            for (Dataset *d : lists) {
-                d->reopen();
-                out << d->name() << '=' << d->recordCount() << '\n';
+                std::printf("%s=%d\n", d->name().toUtf8().constData(), d->recordCount());
                 d->close();
             }
             return 0;
         }
-
-        std::vector<Series> series;
-        for (Dataset *d : journals)
-            series.push_back({d->name(), {}});
-        series.push_back({QStringLiteral("Smena1..4 together"), {}});
-        for (Dataset *d : lists)
-            series.push_back({d->name(), {}});
-
-        for (int rep = 0; rep < warmup + reps; ++rep) {
-            const bool keep = rep >= warmup;
-            double together = 0;
-            size_t k = 0;
-            for (Dataset *d : journals) {
-                d->close();
-                const double ms = timeIt([d] { d->open(); });
-                together += ms;
-                if (keep)
-                    series[k].ms.push_back(ms);
-                ++k;
-            }
-            if (keep)
-                series[k].ms.push_back(together);
-            ++k;
-            for (Dataset *d : lists) {
-                d->close();
-                const double ms = timeIt([d] { d->open(); });
-                if (keep)
-                    series[k].ms.push_back(ms);
-                ++k;
-            }
+        const Sample s = sample(db, a.date);
+        if (a.rest.contains(QStringLiteral("--sample"))) {
+            std::printf("worker=%d\nproduct=%d\noperation=%d\nentry=%d\n", s.worker, s.product, s.operation,
+                        s.entry);
+            return 0;
         }
 
-        out << "database " << db << " on " << server << ", date " << date.toString(Qt::ISODate) << ", "
-            << reps << " repetitions after " << warmup << " warm-up runs\n";
-        out << "rows:";
-        for (Dataset *d : journals)
-            out << ' ' << d->name() << '=' << d->recordCount();
-        for (Dataset *d : lists)
-            out << ' ' << d->name() << '=' << d->recordCount();
-        out << '\n';
-        out << QStringLiteral("%1 %2 %3 %4\n")
-                   .arg(QString(), -22)
-                   .arg(QStringLiteral("median ms"), 10)
-                   .arg(QStringLiteral("p95 ms"), 10)
-                   .arg(QStringLiteral("min ms"), 10);
-        for (const Series &s : series)
-            out << QStringLiteral("%1 %2 %3 %4\n")
-                       .arg(s.name, -22)
-                       .arg(median(s.ms), 10, 'f', 2)
-                       .arg(percentile(s.ms, 95), 10, 'f', 2)
-                       .arg(*std::min_element(s.ms.begin(), s.ms.end()), 10, 'f', 2);
-        out.flush();
+        Bench::measure(QStringLiteral("journal open (four datasets)"), QStringLiteral("floor/journal_open.sql"),
+                       a.reps,
+                       [&] {
+                           for (Dataset *j : journals)
+                               j->close();
+                       },
+                       [&] {
+                           for (Dataset *j : journals)
+                               j->open();
+                       });
+
+        for (Dataset *d : {&dm.Workers, &dm.Izdel, &dm.Oper, &dm.Vid_oper})
+            Bench::measure(QStringLiteral("list %1").arg(d->name()),
+                           QStringLiteral("floor/list_%1.sql").arg(d->name().toLower()), a.reps,
+                           [d] { d->close(); }, [d] { d->open(); });
+        Dataset nomenclature(db, QStringLiteral("item"), QString::fromLatin1(kNomenclatureSql));
+        Bench::measure(QStringLiteral("list nomenclature"), QStringLiteral("floor/list_nomenclature.sql"), a.reps,
+                       [&] { nomenclature.close(); }, [&] { nomenclature.open(); });
+        Dataset norms(db, QStringLiteral("norms"), QString::fromLatin1(kNormsSql));
+        norms.setParam(QStringLiteral("o"), s.operation);
+        Bench::measure(QStringLiteral("list norms of an operation"), QStringLiteral("floor/list_norms.sql"), a.reps,
+                       [&] { norms.close(); }, [&] { norms.open(); });
+
+        JournalOps::Entry e;
+        e.worker = s.worker;
+        e.product = s.product;
+        e.operation = s.operation;
+        e.shift = 4;
+        e.date = a.date;
+        e.price = QStringLiteral("12.5");
+        e.quantity = QStringLiteral("10");
+        e.rejects = QStringLiteral("0");
+        e.hours = QStringLiteral("8");
+        // The worker has no other entry that day.
+        const QString lastId = QStringLiteral(
+            "select max(id) from accounts_dep.smena where w_id=:w::integer and data=:d and smena=4");
+        const SqlParams w{{QStringLiteral("w"), s.worker}, {QStringLiteral("d"), a.date}};
+        auto removeSaved = [&] {
+            const int id = db.scalar(lastId, w).toInt();
+            if (id && !JournalOps::RemoveEntry(db, id))
+                throw DbError(QStringLiteral("the saved entry is gone"));
+        };
+        Bench::measure(QStringLiteral("entry save"), QStringLiteral("floor/entry_save.sql"), a.reps, removeSaved, [&] {
+            if (JournalOps::StoreEntry(db, e, true) != JournalOps::StoreResult::Stored)
+                throw DbError(QStringLiteral("the sample entry is a duplicate"));
+        });
+        int savedId = 0;
+        Bench::measure(
+            QStringLiteral("entry deletion"), QStringLiteral("floor/entry_delete.sql"), a.reps,
+            [&] {
+                removeSaved();
+                JournalOps::StoreEntry(db, e, true);
+                savedId = db.scalar(lastId, w).toInt();
+            },
+            [&] { JournalOps::RemoveEntry(db, savedId); });
+        removeSaved();
     } catch (const DbError &e) {
-        err << "bench_journal: " << e.text() << '\n';
+        std::fprintf(stderr, "bench_journal: %s\n", e.text().toUtf8().constData());
         return 1;
     }
     return 0;

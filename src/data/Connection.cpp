@@ -117,9 +117,11 @@ void Connection::open()
     db.setDatabaseName(m_connectionString);
     db.setNumericalPrecisionPolicy(QSql::HighPrecision);
     m_inTransaction = false;
+    m_broken = true; // until the session settings are in place
     if (!db.open())
         throw DbError(errorText(db.lastError()), QStringLiteral("08001"));
     applySessionSettings();
+    m_broken = false;
 }
 
 void Connection::applySessionSettings()
@@ -147,48 +149,104 @@ bool Connection::isOpen() const
     return database().isOpen();
 }
 
+bool Connection::driverSaysDead() const
+{
+    // psqlODBC answers SQL_ATTR_CONNECTION_DEAD from what it saw on the
+    // socket; it asks the server nothing.
+    QSqlDatabase db = database();
+    if (!db.isOpen() || !db.driver())
+        return true;
+    const QVariant h = db.driver()->handle();
+    if (!h.isValid() || !h.data())
+        return false;
+    SQLHANDLE dbc = *static_cast<const SQLHANDLE *>(h.constData());
+    if (!dbc)
+        return true;
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    if (!SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)))
+        return false;
+    return dead == SQL_CD_TRUE;
+}
+
+void Connection::ensureOpen()
+{
+    if (database().isOpen() && !m_broken && !driverSaysDead())
+        return;
+    reopen();
+}
+
+void Connection::reopen()
+{
+    try {
+        open();
+    } catch (const DbError &) {
+        close();
+        throw DbError::connectionLost();
+    }
+}
+
 QSqlQuery Connection::run(const QString &sql, const SqlParams &params, bool forwardOnly)
 {
     for (int attempt = 0;; ++attempt) {
-        QSqlDatabase db = database();
-        if (!db.isOpen())
-            throw DbError(QStringLiteral("Нет подключения к базе данных."), QStringLiteral("08003"));
-        QSqlQuery q(db);
-        q.setForwardOnly(forwardOnly);
-        q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-        bool ok;
-        if (params.isEmpty()) {
-            ok = q.exec(sql);
-        } else {
-            ok = q.prepare(sql);
-            if (ok) {
-                for (const QString &name : placeholders(sql)) {
-                    bool found = false;
-                    for (const auto &p : params) {
-                        if (p.first.compare(name, Qt::CaseInsensitive) == 0) {
-                            q.bindValue(QLatin1Char(':') + name, p.second);
-                            found = true;
-                            break;
-                        }
-                    }
-                    if (!found)
-                        q.bindValue(QLatin1Char(':') + name, QVariant());
-                }
-                ok = q.exec();
-            }
+        if (!m_inTransaction) {
+            // A connection closed or lost earlier is opened again here, so
+            // the program comes back by itself once the server is back.
+            ensureOpen();
+        } else if (!database().isOpen()) {
+            rollback();
+            throw DbError::connectionLost();
         }
-        if (ok)
-            return q;
-        const QString state = sqlStateOf(q);
-        const QString text = errorText(q.lastError());
-        if (DbError::isConnectionLost(state) && !m_inTransaction && attempt == 0) {
-            // The server went away (restart, network): reconnect once and
-            // repeat a statement that ran on its own.
-            try {
-                open();
-                continue;
-            } catch (const DbError &) {
+        QString state, text;
+        bool lost = false;
+        {
+            QSqlQuery q(database());
+            q.setForwardOnly(forwardOnly);
+            q.setNumericalPrecisionPolicy(QSql::HighPrecision);
+            bool ok;
+            if (params.isEmpty()) {
+                ok = q.exec(sql);
+            } else {
+                ok = q.prepare(sql);
+                if (ok) {
+                    for (const QString &name : placeholders(sql)) {
+                        bool found = false;
+                        for (const auto &p : params) {
+                            if (p.first.compare(name, Qt::CaseInsensitive) == 0) {
+                                q.bindValue(QLatin1Char(':') + name, p.second);
+                                found = true;
+                                break;
+                            }
+                        }
+                        if (!found)
+                            q.bindValue(QLatin1Char(':') + name, QVariant());
+                    }
+                    ok = q.exec();
+                }
             }
+            if (ok) {
+                if (m_inTransaction)
+                    ++m_txStatements;
+                return q;
+            }
+            state = sqlStateOf(q);
+            text = errorText(q.lastError());
+            lost = DbError::isConnectionLost(state, text) || driverSaysDead();
+        } // the failed statement's handle is freed before any reopen
+        if (lost) {
+            m_broken = true;
+            // Nothing of a statement that ran on its own, or of a transaction
+            // whose first statement this was, reached the server: open the
+            // connection again and repeat it once.
+            if (attempt == 0 && (!m_inTransaction || m_txStatements == 0)) {
+                const bool wasInTransaction = m_inTransaction;
+                m_inTransaction = false;
+                reopen(); // throws the outage message when the server is away
+                if (wasInTransaction)
+                    begin();
+                continue;
+            }
+            rollback();
+            throw DbError::connectionLost();
         }
         if (m_inTransaction) {
             // psqlODBC would undo only this statement and let a later commit
@@ -222,10 +280,20 @@ void Connection::begin()
 {
     if (m_inTransaction)
         return;
+    // A transaction never starts on a connection known to be closed or lost;
+    // one lost unnoticed is opened again at its first statement (run()).
+    ensureOpen();
     QSqlDatabase db = database();
-    if (!db.transaction())
-        throw DbError(errorText(db.lastError()));
+    if (!db.transaction()) {
+        if (!driverSaysDead())
+            throw DbError(errorText(db.lastError()));
+        reopen();
+        db = database();
+        if (!db.transaction())
+            throw DbError::connectionLost();
+    }
     m_inTransaction = true;
+    m_txStatements = 0;
 }
 
 void Connection::commit()
@@ -236,7 +304,12 @@ void Connection::commit()
     m_inTransaction = false;
     if (!db.commit()) {
         const QString text = errorText(db.lastError());
+        const bool lost = DbError::isConnectionLost(QString(), text) || driverSaysDead();
         db.rollback();
+        if (lost) {
+            m_broken = true;
+            throw DbError::connectionLost();
+        }
         throw DbError(text);
     }
 }
@@ -246,7 +319,8 @@ void Connection::rollback()
     if (!m_inTransaction)
         return;
     m_inTransaction = false;
-    database().rollback();
+    if (!database().rollback() && driverSaysDead())
+        m_broken = true;
 }
 
 void Connection::advisoryLock(const QString &key)

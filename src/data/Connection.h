@@ -12,6 +12,13 @@ using SqlParams = QList<QPair<QString, QVariant>>;
 // The program's one database connection (QODBC over psqlODBC). Every
 // statement goes through exec()/select(), which bind values as parameters,
 // classify failures by SQLSTATE and throw DbError.
+//
+// Outages: a statement outside a transaction, and every begin(), first opens
+// a connection that is closed or known to be lost. A statement that finds the
+// connection lost (after a server restart or a network break) opens it again
+// and runs once more, when it ran on its own or was the first of its
+// transaction; otherwise, or when the server cannot be reached, it throws
+// DbError::connectionLost() with the one message users see for outages.
 class Connection {
 public:
     explicit Connection(const QString &name = QStringLiteral("ADO_DB"));
@@ -46,9 +53,17 @@ public:
 private:
     QSqlQuery run(const QString &sql, const SqlParams &params, bool forwardOnly);
     void applySessionSettings();
+    // True when the driver has seen the session break (no round trip).
+    bool driverSaysDead() const;
+    // Opens the connection when it is closed or lost.
+    void ensureOpen();
+    // open(), with the outage message when the server cannot be reached.
+    void reopen();
     QString m_name;
     QString m_connectionString;
     bool m_inTransaction = false;
+    bool m_broken = false;  // lost; open it again before the next statement
+    int m_txStatements = 0; // statements run in the current transaction
 };
 
 // One user action's writes: commits on commit(), rolls back otherwise (also

@@ -5,6 +5,7 @@
 #include "reference/Unit8.h"
 #include "app/AppControl.h"
 #include "app/Unit23.h"
+#include "data/DbError.h"
 #include "data/Unit6.h"
 #include "journal/EntryPrice.h"
 #include "journal/JournalOps.h"
@@ -28,6 +29,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -247,10 +249,18 @@ void TForm1::BuildLayout()
 
 void TForm1::ConnectHandlers()
 {
-    connect(RadioButton1, &QRadioButton::clicked, this, &TForm1::RadioButton1Click);
-    connect(RadioButton2, &QRadioButton::clicked, this, &TForm1::RadioButton2Click);
-    connect(RadioButton3, &QRadioButton::clicked, this, &TForm1::RadioButton3Click);
-    connect(RadioButton4, &QRadioButton::clicked, this, &TForm1::RadioButton4Click);
+    // A shift button acts whenever it ends up checked: by mouse, keyboard,
+    // a screen reader's toggle or the program.
+    const auto onChecked = [this](QRadioButton *b, void (TForm1::*handler)()) {
+        connect(b, &QRadioButton::toggled, this, [this, handler](bool on) {
+            if (on)
+                (this->*handler)();
+        });
+    };
+    onChecked(RadioButton1, &TForm1::RadioButton1Click);
+    onChecked(RadioButton2, &TForm1::RadioButton2Click);
+    onChecked(RadioButton3, &TForm1::RadioButton3Click);
+    onChecked(RadioButton4, &TForm1::RadioButton4Click);
     connect(CBox1, &QCheckBox::toggled, this, &TForm1::CBox1Click);
     connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
     connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
@@ -461,7 +471,20 @@ bool TForm1::FormCreate(const QStringList &args)
 
 void TForm1::Timer1Timer()
 {
-    CheckVersion();
+    // A tick that arrives while an earlier one still shows its message (a
+    // modal loop) waits for the next interval.
+    if (m_inVersionTick)
+        return;
+    m_inVersionTick = true;
+    const auto done = qScopeGuard([this] { m_inVersionTick = false; });
+    try {
+        CheckVersion();
+    } catch (const DbError &e) {
+        // While the server is away the tick stays quiet; the connection is
+        // opened again by a later tick or by the user's next action.
+        if (!e.isConnectionLost())
+            throw;
+    }
 }
 void TForm1::CheckVersion()
 {

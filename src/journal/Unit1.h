@@ -117,6 +117,7 @@ private:
     void ShiftButtonClick(int shift);
     void PaintShiftButtons(int shift);
     QWidget *m_calendarPopup = nullptr;
+    bool m_inVersionTick = false;
 };
 
 extern TForm1 *Form1;

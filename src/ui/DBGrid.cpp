@@ -147,6 +147,26 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new DatasetModel(t
                 dataset()->setRecNo(cur.row() + 1);
                 m_syncing = false;
             });
+    // A row can be selected without moving the cursor (a screen reader's
+    // "select", the selection model, a program): the selected row is the
+    // dataset's current record all the same, so the row shown as selected is
+    // the row every button acts on.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection &selected) {
+                if (m_syncing || !dataset() || selected.isEmpty())
+                    return;
+                const QModelIndexList picked = selected.indexes();
+                const int row = picked.last().row();
+                if (row < 0 || row >= m_model->rowCount())
+                    return;
+                m_syncing = true;
+                if (currentIndex().row() != row)
+                    selectionModel()->setCurrentIndex(m_model->index(row, qMax(0, currentIndex().column())),
+                                                      QItemSelectionModel::NoUpdate);
+                if (dataset()->recNo() != row + 1)
+                    dataset()->setRecNo(row + 1);
+                m_syncing = false;
+            });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         applyColumns();
         if (dataset())

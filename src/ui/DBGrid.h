@@ -68,8 +68,9 @@ private:
     QList<GridColumn> m_cols;
 };
 
-// A read-only, whole-row grid over a dataset. The grid's current row follows
-// the dataset's and moves it.
+// A read-only, whole-row grid over a dataset. The grid's current and selected
+// row follows the dataset's current record and moves it, however the row was
+// moved to or selected (mouse, keyboard, accessibility, program).
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
