@@ -165,10 +165,10 @@ int main(int argc, char **argv)
         e.operation = s.operation;
         e.shift = 4;
         e.date = a.date;
-        e.price = QStringLiteral("12.5");
-        e.quantity = QStringLiteral("10");
-        e.rejects = QStringLiteral("0");
-        e.hours = QStringLiteral("8");
+        e.price = 12.5;
+        e.quantity = 10;
+        e.rejects = 0;
+        e.hours = 8;
         // The worker has no other entry that day.
         const QString lastId = QStringLiteral(
             "select max(id) from accounts_dep.smena where w_id=:w::integer and data=:d and smena=4");

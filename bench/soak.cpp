@@ -61,10 +61,10 @@ JournalOps::Entry randomEntry(QRandomGenerator &rnd)
     e.shift = 1 + int(rnd.bounded(2));
     e.date = kFirstDay.addDays(rnd.bounded(kDays));
     e.color = 0;
-    e.price = QStringLiteral("12.5");
-    e.quantity = QString::number(1 + rnd.bounded(20));
-    e.rejects = QStringLiteral("0");
-    e.hours = QString::number(1 + rnd.bounded(8));
+    e.price = 12.5;
+    e.quantity = 1 + int(rnd.bounded(20));
+    e.rejects = 0;
+    e.hours = 1 + int(rnd.bounded(8));
     return e;
 }
 

@@ -106,10 +106,10 @@ JournalOps::Entry newEntry(int worker, int hours)
     e.operation = Assembly;
     e.shift = 1;
     e.date = kDay;
-    e.price = QStringLiteral("12.5");
-    e.quantity = QStringLiteral("10");
-    e.rejects = QStringLiteral("0");
-    e.hours = QString::number(hours);
+    e.price = 12.5;
+    e.quantity = 10;
+    e.rejects = 0;
+    e.hours = hours;
     return e;
 }
 

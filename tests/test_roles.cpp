@@ -119,15 +119,15 @@ void RolesTest::journalEntrySavedChangedDeleted()
     e.operation = Assembly;
     e.shift = 1;
     e.date = kDay;
-    e.price = "12.5";
-    e.quantity = "10";
-    e.rejects = "1";
-    e.hours = "6";
+    e.price = 12.5;
+    e.quantity = 10;
+    e.rejects = 1;
+    e.hours = 6;
     QVERIFY(JournalOps::StoreEntry(db, e, true) == JournalOps::StoreResult::Stored);
     e.id = m_admin->scalar("select id from accounts_dep.smena").toInt();
     QCOMPARE(cell(Ivanov, 1, kDay), QString("6"));
 
-    e.hours = "7";
+    e.hours = 7;
     e.shift = 2;
     QVERIFY(JournalOps::StoreEntry(db, e, false) == JournalOps::StoreResult::Stored);
     QCOMPARE(m_admin->scalar("select time from accounts_dep.smena where id=:i::integer", {{"i", e.id}}).toInt(), 7);
@@ -186,7 +186,7 @@ void RolesTest::everyListOpens()
             norms.open(Assembly);
             QCOMPARE(norms.rowCount(), 2);
         } else if (list == "nomenclature") {
-            Form26->OpenForSelection();
+            Form26->Pick();
             Form26->item.open();
             QCOMPARE(Form26->item.recordCount(), 1);
             Form26->item.close();
