@@ -66,20 +66,6 @@ bool isWeekend(const QDate &d)
     return d.dayOfWeek() == Qt::Saturday || d.dayOfWeek() == Qt::Sunday;
 }
 
-// Background and weight of a toggle's caption.
-void paintToggle(QWidget *w, bool marked, const QColor &markColor)
-{
-    QPalette p = w->palette();
-    const QColor face = QApplication::palette(w).color(QPalette::Button);
-    p.setColor(QPalette::Window, marked ? markColor : face);
-    p.setColor(QPalette::Button, marked ? markColor : face);
-    w->setAutoFillBackground(true);
-    w->setPalette(p);
-    QFont f = w->font();
-    f.setBold(marked);
-    w->setFont(f);
-}
-
 // Draws a cell in its own colour also on the selected row, where the grid
 // would otherwise use the selection's text colour.
 class OwnColourDelegate : public QStyledItemDelegate {

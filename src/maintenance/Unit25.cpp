@@ -183,16 +183,7 @@ void TForm25::DTPcker1Change()
 
 void TForm25::CBox1Click()
 {
-    const bool on = CBox1->isChecked();
-    QPalette p = CBox1->palette();
-    const QColor face = QApplication::palette(CBox1).color(QPalette::Button);
-    p.setColor(QPalette::Window, on ? kRed : face);
-    p.setColor(QPalette::Button, on ? kRed : face);
-    CBox1->setAutoFillBackground(true);
-    CBox1->setPalette(p);
-    QFont f = CBox1->font();
-    f.setBold(on);
-    CBox1->setFont(f);
+    paintToggle(CBox1, CBox1->isChecked(), kRed);
 }
 
 void TForm25::Button5Click()

@@ -103,3 +103,16 @@ bool Form::event(QEvent *e)
     }
     return QDialog::event(e);
 }
+
+void paintToggle(QWidget *w, bool marked, const QColor &markColor)
+{
+    QPalette p = w->palette();
+    const QColor face = QApplication::palette(w).color(QPalette::Button);
+    p.setColor(QPalette::Window, marked ? markColor : face);
+    p.setColor(QPalette::Button, marked ? markColor : face);
+    w->setAutoFillBackground(true);
+    w->setPalette(p);
+    QFont f = w->font();
+    f.setBold(marked);
+    w->setFont(f);
+}

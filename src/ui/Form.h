@@ -1,4 +1,5 @@
 #pragma once
+#include <QColor>
 #include <QDialog>
 
 // Base of every window: a dialog shown modally on demand and hidden when
@@ -30,6 +31,10 @@ protected:
 private:
     bool m_centreOnMain = false;
 };
+
+// A toggle's caption marked by a background colour and bold text, or back
+// to the plain button face and weight.
+void paintToggle(QWidget *w, bool marked, const QColor &markColor);
 
 // Gives a control its component name and the accessible name people and UI
 // automation find it by.
