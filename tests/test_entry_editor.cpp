@@ -44,7 +44,9 @@ private slots:
     void colourBoxFollowsOperation();
     void sumIgnoresRejectsAndEmptyBoxesBecomeZero();
     void digitOnlyBoxes();
-    void colourTooLargeWritesNothing();
+    void valuesBeyondTheirColumnsAreRefused_data();
+    void valuesBeyondTheirColumnsAreRefused();
+    void readOnlyBoxesShowTheirBeginning();
 
     void duplicates();
     void changeFillsEditorAndKeepsPrice();
@@ -416,13 +418,15 @@ void EntryEditorTest::sumIgnoresRejectsAndEmptyBoxesBecomeZero()
         f->RecomputeBoxes();
         QCOMPARE(f->Edit3->text(), QString("0"));
         QCOMPARE(f->Edit9->text(), QString("0"));
-        // "0" quantity and "0" hours are accepted.
+        // "0" quantity and "0" hours are accepted (rejects cannot exceed
+        // the quantity).
+        type(f->Edit4, "0");
         type(f->Edit5, "1");
         f->Button1->click();
     });
     Form1->Button1Click();
     QVERIFY(Msg::shown().isEmpty());
-    QCOMPARE(entries("kol_vo=0 and time=0 and brak=2"), 1);
+    QCOMPARE(entries("kol_vo=0 and time=0 and brak=0"), 1);
     // No hours: no timesheet row.
     QCOMPARE(tabelRows(Ivanov, 1, kDay), 0);
 }
@@ -444,19 +448,91 @@ void EntryEditorTest::digitOnlyBoxes()
     }
 }
 
-void EntryEditorTest::colourTooLargeWritesNothing()
+// Quantity, rejects, hours and colour against their columns and bounds: a
+// refused value is told by the editor, which stays open, and nothing reaches
+// the journal or the timesheet.
+void EntryEditorTest::valuesBeyondTheirColumnsAreRefused_data()
 {
+    QTest::addColumn<QString>("qty");
+    QTest::addColumn<QString>("brak");
+    QTest::addColumn<QString>("hours");
+    QTest::addColumn<QString>("colour");
+    QTest::addColumn<QString>("message"); // empty: stored
+    const QString hours = "Количество часов не может быть больше 24!";
+    const QString integer = "Значение в поле «%1» должно быть от 0 до 2147483647!";
+    QTest::newRow("24 hours, rejects = quantity") << "5" << "5" << "24" << "3" << "";
+    QTest::newRow("25 hours") << "5" << "0" << "25" << "3" << hours;
+    QTest::newRow("32768 hours") << "5" << "0" << "32768" << "3" << hours;
+    QTest::newRow("rejects above quantity") << "5" << "6" << "8" << "3"
+                                            << "Брак не может быть больше количества!";
+    QTest::newRow("quantity beyond integer") << "2147483648" << "0" << "8" << "3" << integer.arg("Кол-во");
+    QTest::newRow("rejects beyond integer") << "5" << "99999999999" << "8" << "3" << integer.arg("Брак");
+    QTest::newRow("hours beyond integer") << "5" << "0" << "99999999999" << "3" << integer.arg("Время");
+    QTest::newRow("colour beyond integer") << "5" << "0" << "4" << "99999999999" << integer.arg("Цвет");
+}
+
+void EntryEditorTest::valuesBeyondTheirColumnsAreRefused()
+{
+    QFETCH(QString, qty);
+    QFETCH(QString, brak);
+    QFETCH(QString, hours);
+    QFETCH(QString, colour);
+    QFETCH(QString, message);
+    bool stillOpen = false;
     withEditor([&](TForm11 *f) {
         pickWorker(Ivanov);
         pickOperation(Painting);
-        type(f->Edit3, "5");
-        type(f->Edit6, "4");
-        type(f->Edit5, "99999999999");
-        QVERIFY_THROWS_EXCEPTION(DbError, f->Button1Click());
-        QVERIFY(f->isVisible());
+        type(f->Edit3, qty);
+        type(f->Edit4, brak);
+        type(f->Edit6, hours);
+        type(f->Edit5, colour);
+        f->Button1->click();
+        stillOpen = f->isVisible();
     });
     Form1->Button1Click();
+    if (message.isEmpty()) {
+        QVERIFY(Msg::shown().isEmpty());
+        QVERIFY(!stillOpen);
+        QCOMPARE(entries(QString("kol_vo=%1 and brak=%2 and time=%3").arg(qty, brak, hours)), 1);
+        QCOMPARE(cell(Ivanov, 1, kDay), hours);
+        return;
+    }
+    QCOMPARE(Msg::shown().size(), 1);
+    QCOMPARE(Msg::shown()[0].text, message);
+    QCOMPARE(Msg::shown()[0].caption, QString("Ошибка"));
+    QVERIFY(Msg::shown()[0].icon == Msg::Icon::Error);
+    QVERIFY(stillOpen);
     QCOMPARE(entries(), 0);
+    QCOMPARE(TestDb::scalar("select count(*) from accounts_dep.h_tabel").toInt(), 0);
+}
+
+// Read-only boxes show their text from its beginning, the whole of it in the
+// tooltip; a large sum is written out, never in exponent form.
+void EntryEditorTest::readOnlyBoxesShowTheirBeginning()
+{
+    TestDb::exec("update cmn_gds_and_srv.gds_and_srv set s_caption='КД-1 кроватка детская с ящиком и бортиком' "
+                 "where id=2001");
+    TestDb::exec("update accounts_dep.norm set price=4.5e18 where o_id=302");
+    withEditor([&](TForm11 *f) {
+        f->Edit2->setFixedWidth(120); // far narrower than the text
+        pickWorker(Ivanov);
+        pickOperation(Painting);
+        const QString text = "КД-1 кроватка детская с ящиком и бортиком; ПоКрАсКа; Заготовки";
+        QCOMPARE(f->Edit2->text(), text);
+        QCOMPARE(f->Edit2->toolTip(), text);
+        QCOMPARE(f->Edit2->cursorPosition(), 0);
+        for (QLineEdit *e : {f->Edit1, f->Edit7, f->Edit8, f->Edit9}) {
+            QCOMPARE(e->cursorPosition(), 0);
+            QCOMPARE(e->toolTip(), e->text());
+        }
+        type(f->Edit3, "10000");
+        f->RecomputeBoxes();
+        QVERIFY2(!f->Edit9->text().contains('e', Qt::CaseInsensitive), qPrintable(f->Edit9->text()));
+        QCOMPARE(f->Edit9->text().size(), 23); // 4,5e+22 written out
+        QCOMPARE(f->Edit7->text(), QString("4500000000000000000"));
+        f->Button2->click();
+    });
+    Form1->Button1Click();
 }
 
 void EntryEditorTest::duplicates()
@@ -726,14 +802,14 @@ void EntryEditorTest::saveIsOneTransaction()
 {
     // The day's hours would not fit the timesheet cell: the save fails at its
     // timesheet step and the entry must not stay behind.
-    entry(Ivanov, Cutting, kDay, 1, 32000);
-    tabelRow(Ivanov, 1, 3, 2024, {{5, 32000}});
+    entry(Ivanov, Cutting, kDay, 1, 32750);
+    tabelRow(Ivanov, 1, 3, 2024, {{5, 32750}});
     openJournals(kDay);
     withEditor([&](TForm11 *f) {
         pickWorker(Ivanov);
         pickOperation(Assembly);
         type(f->Edit3, "5");
-        type(f->Edit6, "1000");
+        type(f->Edit6, "24");
         try {
             f->Button1Click();
             QFAIL("the save should fail");
@@ -743,12 +819,12 @@ void EntryEditorTest::saveIsOneTransaction()
     });
     Form1->Button1Click();
     QCOMPARE(entries(), 1);
-    QCOMPARE(cell(Ivanov, 1, kDay), QString("32000"));
+    QCOMPARE(cell(Ivanov, 1, kDay), QString("32750"));
     QVERIFY(!DataModule6->ADO_DB.inTransaction());
     // The connection goes on working.
     addEntry(Ivanov, Assembly, "5", "8");
     QCOMPARE(entries(), 2);
-    QCOMPARE(cell(Ivanov, 1, kDay), QString("32008"));
+    QCOMPARE(cell(Ivanov, 1, kDay), QString("32758"));
 }
 
 void EntryEditorTest::storedWithJournalShift()

@@ -92,6 +92,8 @@ private slots:
     void restrictions_data();
     void restrictions();
     void wrongCodeThenForeman();
+    void journalShowsTodayAfterWrongCodes();
+    void refreshLoadsThePickersDate();
     void storekeeperGetsFinishedProducts_data();
     void storekeeperGetsFinishedProducts();
     void enterLogsInEscEnds();
@@ -246,6 +248,93 @@ void LoginTest::wrongCodeThenForeman()
     expected.sort();
     QCOMPARE(actual, expected);
     QCOMPARE(Form18->RadioGroup1ItemIndex(), 0);
+}
+
+namespace {
+const QDate kToday(2024, 3, 5);
+
+// Two entries today (shifts 1 and 2) and one the day before (shift 1).
+void entriesAroundToday()
+{
+    TestDb::exec("insert into cmn_classifier.item (id, id_level, s_caption) values (500, 2, 'Стулья')");
+    TestDb::exec("insert into accounts_dep.person (id, fio, s_staffpos_hl) values (101, 'Иванов И.И.', 'Сборщик')");
+    TestDb::exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption, id_msm_bs, massa, id_class_item) values "
+                 "(2001, 'СТ-1', 6, 0.5, 500)");
+    TestDb::exec("insert into accounts_dep.vid_oper (id, vid) values (11, 'Сборка')");
+    TestDb::exec("insert into accounts_dep.oper (id, vid, naimen, i_id, cena_new) values (301, 11, 0, 2001, 0)");
+    TestDb::exec("insert into accounts_dep.smena (w_id, i_id, o_id, kol_vo, brak, data, smena, cena, color, time, "
+                 "ok, vvod, prize) values "
+                 "(101, 2001, 301, 40, 1, '2024-03-05', 1, 12.5, 0, 8, 'ok', '2024-03-05', 0), "
+                 "(101, 2001, 301, 20, 0, '2024-03-05', 2, 12.5, 0, 4, 'no', '2024-03-05', 0), "
+                 "(101, 2001, 301, 10, 0, '2024-03-04', 1, 12.5, 0, 2, 'no', '2024-03-04', 0)");
+}
+
+QList<int> journalCounts()
+{
+    QList<int> n;
+    for (int s = 1; s <= 4; ++s) {
+        const Dataset &j = DataModule6->journal(s);
+        n << (j.isOpen() ? j.recordCount() : -1);
+    }
+    return n;
+}
+} // namespace
+
+// Wrong codes and then the right one: the journal shows today's entries as
+// soon as it is shown, whether or not the window system's activation follows.
+void LoginTest::journalShowsTodayAfterWrongCodes()
+{
+    entriesAroundToday();
+    Form1->FixedToday = kToday;
+    Form1->DateT->setDate(kToday.addDays(-20));
+    for (int s = 1; s <= 4; ++s) {
+        DataModule6->journal(s).close();
+        DataModule6->journal(s).setParam("data", QVariant());
+    }
+    QList<int> atShow;
+    QDate dateAtShow;
+    Modal::setHandler([&](QDialog *d) {
+        d->show(); // only the showing: no event is processed before the look
+        atShow = journalCounts();
+        dateAtShow = Form1->DateT->date();
+        QApplication::processEvents();
+        d->hide();
+        return int(QDialog::Rejected);
+    });
+    for (const char *wrong : {"1", "fidra", "QUORBEL"}) {
+        Form23->Edit1->setText(wrong);
+        Form23->Button1Click();
+    }
+    QCOMPARE(Msg::shown().size(), 3);
+    Form23->Edit1->setText("61730482");
+    Form23->Button1Click();
+    Form1->FixedToday = QDate();
+    QCOMPARE(dateAtShow, kToday);
+    QCOMPARE(atShow, (QList<int>{1, 1, 0, 0}));
+    for (int s = 1; s <= 4; ++s)
+        QCOMPARE(DataModule6->journal(s).param("data").toDate(), kToday);
+}
+
+// "Обновить" reloads the four journals for the date the picker shows, also a
+// date typed without Enter.
+void LoginTest::refreshLoadsThePickersDate()
+{
+    entriesAroundToday();
+    for (int s = 1; s <= 4; ++s) {
+        DataModule6->journal(s).close();
+        DataModule6->journal(s).setParam("data", QVariant());
+        DataModule6->journal(s).setParam("ok", "ta"); // as after a login
+    }
+    for (const QDate &day : {kToday, kToday.addDays(-1), kToday.addDays(-2)}) {
+        Form1->DateT->setDate(day);
+        Form1->Button8->click();
+        for (int s = 1; s <= 4; ++s)
+            QCOMPARE(DataModule6->journal(s).param("data").toDate(), day);
+        const QList<int> expected = day == kToday ? QList<int>{1, 1, 0, 0}
+            : day == kToday.addDays(-1)           ? QList<int>{1, 0, 0, 0}
+                                                  : QList<int>{0, 0, 0, 0};
+        QCOMPARE(journalCounts(), expected);
+    }
 }
 
 void LoginTest::storekeeperGetsFinishedProducts_data()

@@ -291,11 +291,19 @@ void MaintenanceWindowsTest::fieldChecks_data()
     QTest::addColumn<int>("group");
     QTest::addColumn<QString>("hours");
     QTest::addColumn<QString>("message"); // empty: the general error display
-    QTest::newRow("no worker") << 0 << int(Chairs) << "8" << "Все поля должны быть заполнены!";
-    QTest::newRow("no group") << int(Ivanov) << 0 << "8" << "Все поля должны быть заполнены!";
-    QTest::newRow("0 hours") << int(Ivanov) << int(Chairs) << "0" << "Нужно завести количество!";
-    QTest::newRow("25 hours") << int(Ivanov) << int(Chairs) << "25" << "Количество часов не может быть больше 24!";
-    QTest::newRow("empty hours") << int(Ivanov) << int(Chairs) << "" << "";
+    QTest::addColumn<double>("normPrice");  // of the maintenance kind; 0 keeps the schema's
+    QTest::newRow("no worker") << 0 << int(Chairs) << "8" << "Все поля должны быть заполнены!" << 0.0;
+    QTest::newRow("no group") << int(Ivanov) << 0 << "8" << "Все поля должны быть заполнены!" << 0.0;
+    QTest::newRow("0 hours") << int(Ivanov) << int(Chairs) << "0" << "Нужно завести количество!" << 0.0;
+    QTest::newRow("25 hours") << int(Ivanov) << int(Chairs) << "25" << "Количество часов не может быть больше 24!"
+                              << 0.0;
+    QTest::newRow("9999 hours") << int(Ivanov) << int(Chairs) << "9999"
+                                << "Количество часов не может быть больше 24!" << 0.0;
+    QTest::newRow("empty hours") << int(Ivanov) << int(Chairs) << "" << "" << 0.0;
+    // The hourly price goes into numeric(15,4).
+    QTest::newRow("price beyond the price column")
+        << int(Ivanov) << int(Chairs) << "8"
+        << "Значение в поле «Цена» должно быть от -99999999999,9999 до 99999999999,9999!" << 1e11;
 }
 
 void MaintenanceWindowsTest::fieldChecks()
@@ -304,6 +312,9 @@ void MaintenanceWindowsTest::fieldChecks()
     QFETCH(int, group);
     QFETCH(QString, hours);
     QFETCH(QString, message);
+    QFETCH(double, normPrice);
+    if (normPrice != 0)
+        TestDb::exec("update accounts_dep.norm set price=:p::double precision where o_id=7777", {{"p", normPrice}});
     bool threw = false;
     g_dialog = [&](TForm24 *f) {
         g_worker = worker;

@@ -74,6 +74,8 @@ private slots:
     void boxesKeyFilter();
     void refusals_data();
     void refusals();
+    void boxesAtTheColumnsLimit();
+    void reloadFailingAfterTheWrite();
     void change_data();
     void change();
     void addAfterChangeOffersThatGroup();
@@ -324,6 +326,16 @@ void ProductsTest::refusals_data()
     QTest::newRow("add: apostrophe mark in other case") << "" << "СТОЛ Д'АРК" << "1" << "Столы" << dup;
     QTest::newRow("change: another product's mark") << "СТ-2" << "ст-1" << "1" << "Стулья" << dup;
     QTest::newRow("change: product without group") << "ШК-1" << "ШК-1" << "0,25" << "" << fill;
+    // Boxes per piece beyond numeric(28,6), which the list reads them as.
+    const QString range = "Значение в поле «Расценка» должно быть от 0 до 9999999999999999999999,999999!";
+    QTest::newRow("add: 23 integer digits") << "" << "Новое" << "99999999999999999999999,5" << "Столы" << range;
+    QTest::newRow("change: rounds up past the limit")
+        << "СТ-2" << "СТ-2" << "9999999999999999999999,9999995" << "Стулья" << range;
+    // A mark with a control character is refused, never cut short.
+    const QString control = "Поле «Марка» содержит недопустимые (управляющие) символы!";
+    QTest::newRow("add: NUL in the mark") << "" << QString("КД-1") + QChar(0) + "кроватка" << "1" << "Столы"
+                                          << control;
+    QTest::newRow("change: line break in the mark") << "СТ-1" << "СТ-1\nстул" << "1" << "Стулья" << control;
 }
 
 void ProductsTest::refusals()
@@ -359,6 +371,47 @@ void ProductsTest::refusals()
                             "cmn_gds_and_srv.gds_and_srv")
                  .toString(),
              before);
+}
+
+// The largest number the list reads back is stored and listed.
+void ProductsTest::boxesAtTheColumnsLimit()
+{
+    Dataset &iz = DataModule6->Izdel;
+    iz.open();
+    Form7->SelectGroup(500);
+    onShow(Form7, [&] {
+        Form7->Edit1->setText("Крупное");
+        Form7->Edit2->setText("9999999999999999999999,999999");
+        Form7->Button1Click();
+        QVERIFY(!Form7->isVisible());
+    });
+    Form3->Button1Click();
+    QVERIFY(Msg::shown().isEmpty());
+    QCOMPARE(product("massa", "Крупное").toString(), QString("9999999999999999999999.999999"));
+    QVERIFY(iz.locate("marka", "Крупное"));
+}
+
+// A product stored while the list cannot be read (another client's bad row)
+// is told as stored: the editor closes and the message says the write is done.
+void ProductsTest::reloadFailingAfterTheWrite()
+{
+    Dataset &iz = DataModule6->Izdel;
+    iz.open();
+    TestDb::exec("insert into cmn_gds_and_srv.gds_and_srv (s_caption, s_description, id_msm_bs, massa, "
+                 "id_class_item) values ('Испорченное', '', 6, 99999999999999999999999.5, 500)");
+    Form7->SelectGroup(500);
+    onShow(Form7, [&] {
+        Form7->Edit1->setText("Новое");
+        Form7->Edit2->setText("1,5");
+        Form7->Button1Click();
+        QVERIFY(!Form7->isVisible());
+    });
+    Form3->Button1Click();
+    QCOMPARE(product("massa", "Новое").toString(), QString("1.5"));
+    QVERIFY(!Msg::shown().isEmpty());
+    QVERIFY2(Msg::shown()[0].text.startsWith("Изменения записаны, но список не удалось обновить:"),
+             qPrintable(Msg::shown()[0].text));
+    QCOMPARE(Msg::shown()[0].caption, QString("Ошибка"));
 }
 
 void ProductsTest::change_data()

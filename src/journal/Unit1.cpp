@@ -94,6 +94,9 @@ TForm1::TForm1(QWidget *parent) : Form(parent)
     setWindowTitle(QStringLiteral("Табель"));
     BuildLayout();
     ConnectHandlers();
+    // Shown after login, the window shows today's journals even when the
+    // window system's activation does not come.
+    setActivateOnShow();
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(30000);
@@ -403,10 +406,8 @@ void TForm1::DBGrid2DblClick()
 void TForm1::Button8Click()
 {
     WaitCursor wait;
-    for (int shift = 1; shift <= 4; ++shift)
-        DataModule6->journal(shift).close();
-    for (int shift = 1; shift <= 4; ++shift)
-        DataModule6->journal(shift).open();
+    // For the date the picker shows, whatever the journals were loaded for.
+    LoadJournals(DateT->date());
 }
 
 void TForm1::Button4Click()

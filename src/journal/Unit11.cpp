@@ -6,7 +6,9 @@
 #include "journal/Unit1.h"
 #include "reference/Unit4.h"
 #include "reference/Unit5.h"
+#include "ui/Checks.h"
 #include "ui/Msg.h"
+#include "ui/ReadOnlyBox.h"
 #include "ui/Text.h"
 
 #include <QCheckBox>
@@ -51,11 +53,7 @@ void TForm11::BuildLayout()
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(2);
 
-    auto readOnly = [this](QLineEdit *e) {
-        e->setReadOnly(true);
-        e->setFocusPolicy(Qt::ClickFocus); // no tab stop
-        return e;
-    };
+    auto readOnly = [](QLineEdit *e) { return ReadOnlyBox(e); }; // no tab stop
     // Digit-only boxes: 0 to 9 typed or pasted, Backspace and the editing keys.
     auto *digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     auto digitOnly = [digits](QLineEdit *e) {
@@ -329,14 +327,15 @@ void TForm11::RecomputeBoxes()
 }
 
 namespace {
-// A digit text as a 32-bit integer; a text that does not fit fails like any
-// failed conversion, with the general error display.
-int toInt32(const QString &text, const QString &field)
+// A digit box's text as a value of its integer column; a number the column
+// cannot hold is refused with a message naming the field.
+std::optional<int> countOf(const QLineEdit *box, const QString &field)
 {
-    const std::optional<int> v = Text::ParseInt(text);
-    if (!v)
-        throw DbError(QStringLiteral("«%1» не является допустимым целым числом (%2).").arg(text, field));
-    return *v;
+    const QString text = box->text().trimmed();
+    if (const std::optional<int> v = Text::ParseInt(text); v && Columns::Count().fits(*v))
+        return v;
+    Check::FitsText(field, text, Columns::Count());
+    return std::nullopt;
 }
 } // namespace
 
@@ -348,18 +347,34 @@ void TForm11::Button1Click()
         Msg::error(QStringLiteral("Все поля должны быть заполнены!"), QStringLiteral("Ошибка"));
         return;
     }
+    // Every value against its column before anything is written.
+    const std::optional<int> quantity = countOf(Edit3, QStringLiteral("Кол-во"));
+    if (!quantity)
+        return;
+    const std::optional<int> rejects = countOf(Edit4, QStringLiteral("Брак"));
+    if (!rejects)
+        return;
+    const std::optional<int> hours = countOf(Edit6, QStringLiteral("Время"));
+    if (!hours)
+        return;
+    std::optional<int> colour = 0;
+    if (!Edit5->text().trimmed().isEmpty() && !(colour = countOf(Edit5, QStringLiteral("Цвет"))))
+        return;
+    if (!Check::Hours(*hours) || !Check::Rejects(*rejects, *quantity)
+        || !Check::Fits(QStringLiteral("Цена итог"), EntryPrice::Round4(FinalPrice), Columns::Price()))
+        return;
+
     JournalOps::Entry e;
     e.price = FinalPrice;
-    const QString colour = Edit5->text().trimmed();
-    e.color = colour.isEmpty() ? 0 : toInt32(colour, QStringLiteral("Цвет"));
+    e.color = *colour;
     e.worker = WorkerId;
     e.product = ProductId;
     e.operation = OperId;
     e.shift = JournalOps::EntryShift(Form1->ShiftNumber);
     e.date = DTimeP->date();
-    e.quantity = toInt32(Edit3->text().trimmed(), QStringLiteral("Кол-во"));
-    e.rejects = toInt32(Edit4->text().trimmed(), QStringLiteral("Брак"));
-    e.hours = toInt32(Edit6->text().trimmed(), QStringLiteral("Время"));
+    e.quantity = *quantity;
+    e.rejects = *rejects;
+    e.hours = *hours;
     e.id = EntryId;
     const bool add = Tag != 2;
 
@@ -368,20 +383,23 @@ void TForm11::Button1Click()
         return;
     }
 
-    // The shift's journal shows the entry, on the row it was on.
-    Dataset &j = Form1->CurrentJournal();
-    const int rec = j.recNo();
-    j.close();
-    j.open();
-    if (j.recordCount() >= 1 && rec >= 1)
-        j.setRecNo(rec);
+    // The entry is stored: the editor closes whatever the reload does.
     // The timesheet-by-shift lists read the new hours when next opened.
     DataModule6->H_Tabel_1.close();
     DataModule6->H_Tabel_2.close();
     DataModule6->H_Tabel_3.close();
-
     ClearBoxes();
     accept();
+
+    // The shift's journal shows the entry, on the row it was on.
+    Check::ReloadAfterWrite([] {
+        Dataset &j = Form1->CurrentJournal();
+        const int rec = j.recNo();
+        j.close();
+        j.open();
+        if (j.recordCount() >= 1 && rec >= 1)
+            j.setRecNo(rec);
+    });
 }
 
 void TForm11::Button2Click()

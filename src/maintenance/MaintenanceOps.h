@@ -1,4 +1,5 @@
 #pragma once
+#include "data/ColumnRange.h"
 #include "data/Connection.h"
 #include "data/MonthPeriod.h"
 
@@ -16,7 +17,7 @@ namespace MaintenanceOps {
 enum Kind : int { Maintenance = 7777, AveragePiecework = 7778 };
 
 // The hours one entry may hold.
-constexpr int kMaxHours = 24;
+constexpr int kMaxHours = Columns::kMaxHours;
 
 // One maintenance-work entry as the entry dialog writes it.
 struct Entry {

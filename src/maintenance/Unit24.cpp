@@ -5,7 +5,9 @@
 #include "maintenance/Unit25.h"
 #include "reference/Unit26.h"
 #include "reference/Unit5.h"
+#include "ui/Checks.h"
 #include "ui/Msg.h"
+#include "ui/ReadOnlyBox.h"
 #include "ui/Text.h"
 
 #include <QCheckBox>
@@ -50,11 +52,7 @@ void TForm24::BuildLayout()
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(4);
 
-    auto readOnly = [](QLineEdit *e) {
-        e->setReadOnly(true);
-        e->setFocusPolicy(Qt::ClickFocus); // no tab stop
-        return e;
-    };
+    auto readOnly = [](QLineEdit *e) { return ReadOnlyBox(e); }; // no tab stop
     auto label = [this](const QString &text, const QString &name, QWidget *buddy) {
         auto *l = named(new QLabel(text, GroupBox1), name);
         l->setBuddy(buddy);
@@ -75,6 +73,7 @@ void TForm24::BuildLayout()
     DBEdit1 = named(new QLineEdit(GroupBox1), QStringLiteral("DBEdit1"), QStringLiteral("Цена"));
     DBEdit2 = named(new QLineEdit(GroupBox1), QStringLiteral("DBEdit2"), QStringLiteral("Сумма"));
     for (QLineEdit *e : {DBEdit1, DBEdit2}) {
+        ReadOnlyBox(e);
         e->setEnabled(false);
         e->setFixedWidth(72);
         e->setAlignment(Qt::AlignRight);
@@ -255,11 +254,8 @@ void TForm24::Button1Click()
         Msg::error(QStringLiteral("Нужно завести количество!"), QStringLiteral("Ошибка"));
         return;
     }
-    if (*hours > MaintenanceOps::kMaxHours) {
-        Msg::error(QStringLiteral("Количество часов не может быть больше %1!").arg(MaintenanceOps::kMaxHours),
-                   QStringLiteral("Ошибка"));
+    if (!Check::Hours(*hours))
         return;
-    }
 
     MaintenanceOps::Entry e;
     e.id = EntryId;
@@ -272,10 +268,12 @@ void TForm24::Button1Click()
     e.holiday = Form25->DayOff();
     e.night = CBox1->isChecked();
     e.price = MaintenanceOps::HourlyPrice(NormPrice(), e.holiday, e.night);
+    if (!Check::Fits(QStringLiteral("Цена"), e.price, Columns::HourlyPrice()))
+        return;
     MaintenanceOps::StoreEntry(DataModule6->ADO_DB, e, Tag == 0);
 
-    Form25->Reread();
     accept();
+    Check::ReloadAfterWrite([] { Form25->Reread(); });
 }
 
 void TForm24::Button6Click()

@@ -52,6 +52,7 @@ TForm25::TForm25(QWidget *parent)
     setWindowTitle(QStringLiteral("Хоз. работы (25)"));
     BuildLayout();
     ConnectHandlers();
+    setActivateOnShow(); // the list is read on every showing
 }
 
 void TForm25::BuildLayout()

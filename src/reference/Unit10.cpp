@@ -3,7 +3,9 @@
 #include "data/Unit6.h"
 #include "reference/Unit3.h"
 #include "reference/Unit8.h"
+#include "ui/Checks.h"
 #include "ui/Msg.h"
+#include "ui/ReadOnlyBox.h"
 #include "ui/ListButtons.h"
 
 #include <QComboBox>
@@ -45,10 +47,8 @@ void TForm10::BuildLayout()
     ComboBox1->addItems({QStringLiteral("Готовая продукция"), QStringLiteral("Заготовки")});
     ComboBox1->setCurrentIndex(0);
 
-    for (QLineEdit *e : {Edit1, Edit2}) {
-        e->setReadOnly(true);
-        e->setFocusPolicy(Qt::NoFocus);
-    }
+    for (QLineEdit *e : {Edit1, Edit2})
+        ReadOnlyBox(e, Qt::NoFocus);
     label1->setBuddy(Button3);
     label2->setBuddy(Button4);
     label3->setBuddy(ComboBox1);
@@ -160,7 +160,9 @@ void TForm10::Button1Click()
         });
     if (!written)
         return;
-    dm.Oper.close();
-    dm.Oper.open();
     done(QDialog::Accepted);
+    Check::ReloadAfterWrite([&] {
+        dm.Oper.close();
+        dm.Oper.open();
+    });
 }

@@ -1,6 +1,7 @@
 #include "reference/Unit2.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
+#include "ui/Checks.h"
 #include "ui/Msg.h"
 #include "ui/ListButtons.h"
 
@@ -141,6 +142,8 @@ void TForm2::Button1Click()
         Msg::error(QStringLiteral("ФИО нужно заполнить!"), QStringLiteral("Ошибка"));
         return;
     }
+    if (!Check::PlainText(QStringLiteral("ФИО"), fio))
+        return;
     // The position column receives the department's caption.
     QString position = LCB_department->currentIndex() >= 0 ? LCB_department->currentText() : QString();
     if (Tag == 2) {

@@ -1,6 +1,7 @@
 #include "reference/Unit22.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
+#include "ui/Checks.h"
 #include "ui/Msg.h"
 #include "ui/Text.h"
 
@@ -239,6 +240,8 @@ bool NormTable::setData(const QModelIndex &index, const QVariant &value, int rol
                 Msg::error(QStringLiteral("'%1' не является числом").arg(text), QStringLiteral("Ошибка"));
                 return false;
             }
+            if (!Check::Fits(QStringLiteral("Цена"), *d, ColumnRange::Double(true)))
+                return false;
             v = *d;
         }
     } else {
@@ -246,6 +249,12 @@ bool NormTable::setData(const QModelIndex &index, const QVariant &value, int rol
             v = nullInt();
         } else {
             const std::optional<int> i = Text::ParseInt(text);
+            // A whole number beyond the integer column is told as such.
+            if (!i && Text::ParseDecimal(text) && !text.contains(u'.') && !text.contains(u',')) {
+                Check::FitsText(headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString(), text,
+                                ColumnRange::Integer(true));
+                return false;
+            }
             if (!i) {
                 Msg::error(QStringLiteral("'%1' не является целым числом").arg(text), QStringLiteral("Ошибка"));
                 return false;

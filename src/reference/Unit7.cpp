@@ -1,6 +1,7 @@
 #include "reference/Unit7.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
+#include "ui/Checks.h"
 #include "ui/Msg.h"
 #include "ui/Text.h"
 #include "ui/ListButtons.h"
@@ -151,6 +152,10 @@ void TForm7::Button1Click()
     static const QRegularExpression decimal(QStringLiteral("^(\\d+\\.?\\d*|\\.\\d+)$"));
     if (!decimal.match(number).hasMatch())
         throw DbError(QStringLiteral("'%1' не является числом").arg(boxes));
+    // Nothing is written that the product list could not read back.
+    if (!Check::PlainText(QStringLiteral("Марка"), marka)
+        || !Check::FitsText(QStringLiteral("Расценка"), number, Columns::BoxesPerPiece()))
+        return;
 
     TDataModule6 &dm = *DataModule6;
     const bool change = Tag == 2;
@@ -186,6 +191,6 @@ void TForm7::Button1Click()
         });
     if (!written)
         return;
-    dm.Izdel.reopen();
     close();
+    Check::ReloadAfterWrite([&] { dm.Izdel.reopen(); });
 }

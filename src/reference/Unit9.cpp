@@ -1,6 +1,7 @@
 #include "reference/Unit9.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
+#include "ui/Checks.h"
 #include "ui/Msg.h"
 #include "ui/ListButtons.h"
 
@@ -58,6 +59,8 @@ void TForm9::Button1Click()
         Msg::error(QStringLiteral("Все поля должны быть заполнены!"), QStringLiteral("Ошибка"));
         return;
     }
+    if (!Check::PlainText(QStringLiteral("Операция"), name))
+        return;
     TDataModule6 &dm = *DataModule6;
     Connection &db = dm.ADO_DB;
     const bool change = Tag == 2;
@@ -83,6 +86,6 @@ void TForm9::Button1Click()
         });
     if (!written)
         return;
-    dm.Vid_oper.reopen();
     close();
+    Check::ReloadAfterWrite([&] { dm.Vid_oper.reopen(); });
 }

@@ -67,6 +67,7 @@ TForm19::TForm19(QWidget *parent) : Form(parent)
     setWindowTitle(QStringLiteral("Табель по времени"));
     BuildLayout();
     ConnectHandlers();
+    setActivateOnShow(); // the Excel caption is reset on every showing
 }
 
 void TForm19::BuildLayout()

@@ -192,6 +192,7 @@ TForm27::TForm27(QWidget *parent)
     Current = &H_Tabel0;
     BuildLayout();
     ConnectHandlers();
+    setActivateOnShow();
 }
 
 void TForm27::BuildLayout()

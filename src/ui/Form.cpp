@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QShowEvent>
 
 namespace {
 // Remembers which of the program's windows was active before the current
@@ -13,6 +14,7 @@ namespace {
 class ActivationTracker : public QObject {
 public:
     QPointer<QWidget> previous, current;
+    quint64 activations = 0; // window activations in the program so far
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override
@@ -24,6 +26,7 @@ protected:
         if (!w->isWindow() || t == Qt::Popup || t == Qt::ToolTip || t == Qt::SplashScreen)
             return false;
         if (e->type() == QEvent::WindowActivate) {
+            ++activations;
             previous = current;
             current = w;
         } else if (current == w) {
@@ -87,6 +90,12 @@ void Form::showEvent(QShowEvent *e)
     QDialog::showEvent(e);
     if (m_centreOnMain)
         centreOnMainWindow();
+    if (m_activateOnShow && !e->spontaneous()) {
+        const ActivationTracker *t = tracker();
+        m_showMark = t ? t->activations : 0;
+        m_activatedOnShow = true;
+        FormActivate();
+    }
 }
 
 bool Form::event(QEvent *e)
@@ -97,7 +106,10 @@ bool Form::event(QEvent *e)
         // not an activation within the program.
         const ActivationTracker *t = tracker();
         const bool backFromOutside = t && t->current == this && t->previous == this;
-        if (!Msg::consumeBoxClosed() && !backFromOutside)
+        // Already done by the showing this activation follows.
+        const bool doneOnShow = m_activatedOnShow && t && t->activations == m_showMark + 1;
+        m_activatedOnShow = false;
+        if (!Msg::consumeBoxClosed(this) && !backFromOutside && !doneOnShow)
             FormActivate();
         return r;
     }

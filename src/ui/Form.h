@@ -5,7 +5,9 @@
 // Base of every window: a dialog shown modally on demand and hidden when
 // closed. FormActivate runs each time the window becomes the program's active
 // window, except when only a message box over it has closed or the user comes
-// back to it from another program.
+// back to it from another program. A window that loads its data there also
+// asks for it on each showing (setActivateOnShow), so that it never shows
+// stale or no data when the window system's activation does not come.
 class Form : public QDialog {
     Q_OBJECT
 public:
@@ -24,12 +26,20 @@ public:
     void setCentreOnMainWindow(bool on = true) { m_centreOnMain = on; }
     void centreOnMainWindow();
 
+    // Each showing runs FormActivate at once; the activation that follows
+    // the showing, when it comes before any other window's, does not run it
+    // a second time.
+    void setActivateOnShow(bool on = true) { m_activateOnShow = on; }
+
 protected:
     bool event(QEvent *e) override;
     void showEvent(QShowEvent *e) override;
 
 private:
     bool m_centreOnMain = false;
+    bool m_activateOnShow = false;
+    bool m_activatedOnShow = false;
+    quint64 m_showMark = 0; // the program's activation count at the showing
 };
 
 // A toggle's caption marked by a background colour and bold text, or back

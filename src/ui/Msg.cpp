@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QQueue>
 
 namespace Msg {
@@ -12,6 +13,7 @@ bool g_recording = false;
 QList<Shown> g_shown;
 QQueue<bool> g_answers;
 bool g_boxClosed = false;
+QPointer<QWidget> g_boxOwner; // the window the last box was shown over
 
 void showDataError(const QString &text, const QString &caption)
 {
@@ -33,11 +35,13 @@ QMessageBox::StandardButton show(Icon icon, const QString &text, const QString &
         buttons = QMessageBox::Yes | QMessageBox::No;
         break;
     }
-    QMessageBox box(qi, caption, text, buttons, QApplication::activeWindow());
+    QWidget *owner = QApplication::activeWindow();
+    QMessageBox box(qi, caption, text, buttons, owner);
     if (icon == Icon::Question)
         box.setDefaultButton(QMessageBox::Yes);
     const auto r = QMessageBox::StandardButton(box.exec());
     g_boxClosed = true;
+    g_boxOwner = owner;
     return r;
 }
 } // namespace
@@ -78,10 +82,11 @@ bool question(const QString &text, const QString &caption)
     return show(Icon::Question, text, caption) == QMessageBox::Yes;
 }
 
-bool consumeBoxClosed()
+bool consumeBoxClosed(const QWidget *window)
 {
-    const bool r = g_boxClosed;
+    const bool r = g_boxClosed && g_boxOwner && g_boxOwner == window;
     g_boxClosed = false;
+    g_boxOwner = nullptr;
     return r;
 }
 

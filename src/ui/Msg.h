@@ -4,6 +4,7 @@
 #include <functional>
 
 class QDialog;
+class QWidget;
 
 // Every message box of the program goes through here. Tests switch on
 // recording: nothing is shown, each message is logged, and questions take
@@ -24,9 +25,11 @@ void warning(const QString &text, const QString &caption);
 // Yes/No question with a question icon; true for Yes.
 bool question(const QString &text, const QString &caption);
 
-// True while a message box is open, and for the activation that follows its
-// closing (windows do not treat a message box's closing as their activation).
-bool consumeBoxClosed();
+// True when a message box over `window` has closed since the last call (the
+// window does not treat a message box's closing as its activation). Any
+// call ends the box's effect: a box that closed over one window never
+// swallows another window's activation.
+bool consumeBoxClosed(const QWidget *window);
 
 // --- test support
 void setRecording(bool on);

@@ -116,4 +116,12 @@ std::optional<double> ParseDecimal(const QString &text)
     return v;
 }
 
+bool HasControlChars(const QString &text)
+{
+    for (QChar c : text)
+        if (c.category() == QChar::Other_Control && c != u'\t')
+            return true;
+    return false;
+}
+
 } // namespace Text

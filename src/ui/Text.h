@@ -42,6 +42,10 @@ std::optional<qint64> ParseInt64(const QString &text);
 // A decimal typed with ',' or '.'; nothing for anything else.
 std::optional<double> ParseDecimal(const QString &text);
 
+// True when the text holds a control character other than tab (NUL, line
+// breaks, escape, ...): such text is refused, never shortened or stored.
+bool HasControlChars(const QString &text);
+
 } // namespace Text
 
 // The wait cursor while an object of this type lives.
