@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QDateEdit>
 #include <QtTest>
 
 #include <unistd.h>
@@ -272,6 +273,7 @@ void OutageTest::clientComesBack()
     const int kept = entry(Ivanov, Assembly, kDay, 1, 4);
     const int doomed = entry(Petrov, Assembly, kDay, 1, 3);
     openJournals(kDay);
+    Form1->DateT->setDate(kDay); // "Обновить" reloads the picker's date
     Form1->DBGrid2->setDataset(&DataModule6->journal(1));
     QCOMPARE(Form1->DBGrid2->model()->rowCount(), 2);
 
@@ -331,6 +333,7 @@ void OutageTest::actionDuringOutageGetsOneClearMessage()
 {
     const int id = entry(Ivanov, Assembly, kDay, 1, 4);
     openJournals(kDay);
+    Form1->DateT->setDate(kDay);
     g_cluster.stop("fast");
     // "Обновить" while the server is away: the one outage message, twice
     // (nothing stays stuck between the attempts).
