@@ -51,6 +51,9 @@ vars=(-D "date=$date" -D "dmy=$(date -d "$date" +%d.%m.%Y)" -D "day=$(date -d "$
 while IFS='=' read -r k v; do vars+=(-D "$k=$v"); done \
   < <("$build/bench/bench_journal" --db "$db" --server "$addr" --date "$date" --sample)
 
+# The floors run under the program's session settings (data/Connection.cpp).
+export PGOPTIONS="-c jit=off -c DateStyle=ISO,DMY"
+
 lines=$(mktemp)
 trap 'rm -f "$lines"; bash "$src/tests/pg_cluster.sh" stop "$cluster"' EXIT
 for b in "${benches[@]}"; do
