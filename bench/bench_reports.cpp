@@ -1,63 +1,86 @@
-// Times what a user waits for in the reports window on a large shop:
-// "Детальный отчет по рабочим" for the last whole month (its query, the
-// pages laid out, every page painted into a PDF), the query alone, and the
-// spreadsheet by nomenclature group ("Excel") for the last whole year.
+// Times what a user waits for in the reports window and the operations
+// list, through the program's own windows and layouts over ODBC:
+//  - each of the four summaries for the month of --date: its query opened,
+//    the pages laid out and every page painted into a PDF file;
+//  - the spreadsheet by nomenclature group ("Excel", XLS_Rep) for the year
+//    of --date;
+//  - the operations list's spreadsheet of every operation.
 //
-//   bench_reports --db NAME --server ADDR [--reps N]
+//   bench_reports --db NAME --server ADDR [--reps N] [--date YYYY-MM-DD]
+//   bench_reports --write-floors DIR
+//       writes the floor files (the program's query texts with pgbench
+//       variables) into DIR
 //
-// One line per operation: BENCH <tab> name <tab> median ms <tab> the SQL file
-// (relative to bench/) that holds the same query for pgbench -n -f, or "-".
-// Details (rows, pages, per-1000-row figures) go to stderr.
+// Output follows bench/BenchCommon.h; rows, pages and per-1000-row figures
+// go to stderr.
 
+#include "BenchCommon.h"
 #include "data/DbError.h"
+#include "data/MonthPeriod.h"
 #include "data/Unit6.h"
 #include "export/XlsExport.h"
+#include "reference/Unit4.h"
+#include "reports/Unit16.h"
+#include "reports/Unit17.h"
 #include "reports/Unit18.h"
 #include "reports/Unit20.h"
+#include "reports/Unit21.h"
 #include "reports/engine/Engine.h"
 
 #include <QApplication>
-#include <QDate>
 #include <QDateEdit>
-#include <QElapsedTimer>
+#include <QDir>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTextStream>
-
-#include <algorithm>
-#include <functional>
-#include <vector>
 
 namespace {
 
-QTextStream out(stdout);
-QTextStream err(stderr);
-
-double median(std::vector<double> v)
+// The summaries' period parameters as the month's pgbench variables.
+QString monthFloor(const QString &sql)
 {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    return Bench::floorText(sql, {{QStringLiteral(":data1"), QStringLiteral("':first'")},
+                                  {QStringLiteral(":data2"), QStringLiteral("':next'")}});
 }
 
-double timeIt(const std::function<void()> &f)
+struct Summary {
+    const char *name;  // the BENCH row
+    const char *floor; // file under bench/floor/
+    const char *title; // the title label's text before the period
+    SummaryReport *report;
+    Dataset *query;
+};
+
+int writeFloors(const QString &dir)
 {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
+    auto write = [&](const char *file, const QString &text) {
+        return Bench::writeFloor(dir, QString::fromLatin1(file), "bench_reports", text);
+    };
+    bool ok = write("summary_workers.sql", monthFloor(TForm16::tReportSql()));
+    ok = ok && write("summary_products.sql", monthFloor(TForm17::tReportSql()));
+    ok = ok && write("summary_workers_detailed.sql", monthFloor(TForm20::wReportSql()));
+    ok = ok && write("summary_products_detailed.sql", monthFloor(TForm21::iReportSql()));
+    ok = ok
+        && write("export_nomenclature_year.sql",
+                 Bench::floorText(TForm18::xlsRepSql(), {{QStringLiteral(":data1"), QStringLiteral("':year-01-01'")},
+                                                         {QStringLiteral(":data2"),
+                                                          QStringLiteral("':nextyear-01-01'")}}));
+    ok = ok && write("export_operations.sql", Bench::floorText(TForm4::xlsRepSql(), {}));
+    return ok ? 0 : 1;
 }
 
-void line(const QString &name, const std::vector<double> &ms, const QString &floor)
+// Removes the workbooks an export left, so that each run starts alike.
+void clearFolder(const QString &path)
 {
-    out << "BENCH\t" << name << '\t' << QString::number(median(ms), 'f', 1) << '\t' << floor << Qt::endl;
+    QDir d(path);
+    for (const QString &f : d.entryList(QDir::Files))
+        d.remove(f);
 }
 
-int usage()
+int rowsOf(const QPushButton *excel)
 {
-    err << "usage: bench_reports --db NAME --server ADDR [--reps N]\n";
-    return 2;
+    const auto m = QRegularExpression(QStringLiteral("из (\\d+)")).match(excel->text());
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
 } // namespace
@@ -70,98 +93,78 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("TABEL_NO_OPEN", "1");
     QApplication app(argc, argv);
-    QString db, server;
-    int reps = 5;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &a = args[i];
-        auto value = [&]() -> QString { return i + 1 < args.size() ? args[++i] : QString(); };
-        if (a == QLatin1String("--db"))
-            db = value();
-        else if (a == QLatin1String("--server"))
-            server = value();
-        else if (a == QLatin1String("--reps"))
-            reps = value().toInt();
-        else
-            return usage();
-    }
-    if (db.isEmpty() || server.isEmpty() || reps < 1)
-        return usage();
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    const QStringList argl = app.arguments();
+    const int wf = int(argl.indexOf(QStringLiteral("--write-floors")));
+    if (wf > 0 && wf + 1 < argl.size())
+        return writeFloors(argl[wf + 1]);
 
+    Bench::Args a;
+    if (!Bench::parse(argl, a) || !a.rest.isEmpty()) {
+        std::fprintf(stderr, "usage: bench_reports --db NAME --server ADDR [--reps N] [--date YYYY-MM-DD] | "
+                             "--write-floors DIR\n");
+        return 2;
+    }
     try {
         TDataModule6 dm;
         dm.ADO_DB.close();
-        dm.ADO_DB.setConnectionString(ConnectionString(db, server));
+        dm.ADO_DB.setConnectionString(ConnectionString(a.db, a.server));
         dm.ADO_DB.open();
         QTemporaryDir dir;
-
-        // The last whole month, as the window opens with.
-        const QDate today = QDate::currentDate();
-        const QDate monthEnd(today.year(), today.month(), 1);
-        const QDate monthStart = monthEnd.addMonths(-1);
-
-        Dataset w(dm.ADO_DB, QStringLiteral("w_Report"), TForm20::wReportSql());
-        w.setParam(QStringLiteral("data1"), monthStart);
-        w.setParam(QStringLiteral("data2"), monthEnd);
-        Report::Layout layout = TForm20::BuildLayout();
-        layout.compile();
-        layout.setText(QStringLiteral("QRLabel1"), QStringLiteral("   Детальный отчет по рабочим за период с ")
-                                                       + monthStart.toString(QStringLiteral("dd.MM.yyyy"))
-                                                       + QStringLiteral(" по ")
-                                                       + monthEnd.toString(QStringLiteral("dd.MM.yyyy")));
-        std::vector<double> query, report, prepare, paint;
-        int rows = 0, pages = 0;
-        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
-        for (int r = 0; r < reps + 1; ++r) {
-            w.close();
-            const double q = timeIt([&] { w.open(); });
-            w.close();
-            double tp = 0, tr = 0;
-            const double t = timeIt([&] {
-                w.open();
-                Report::Prepared p;
-                tp = timeIt([&] { p = Report::Prepare(layout, w); });
-                tr = timeIt([&] { Report::RenderToPdf(p, pdf); });
-                pages = int(p.pages.size());
-            });
-            rows = w.recordCount();
-            w.close();
-            if (r > 0) { // the first run warms the server's caches
-                query.push_back(q);
-                report.push_back(t);
-                prepare.push_back(tp);
-                paint.push_back(tr);
-            }
-        }
-        err << "w_Report " << monthStart.toString(Qt::ISODate) << ".." << monthEnd.toString(Qt::ISODate) << ": "
-            << rows << " rows, " << pages << " pages; query " << median(query) << " ms, report "
-            << median(report) << " ms (" << median(report) / qMax(1.0, median(query)) << "x the query; laying out "
-            << median(prepare) << " ms, painting " << median(paint) << " ms)\n";
-        line(QStringLiteral("Детальный отчет по рабочим, месяц: запрос, страницы, PDF"), report,
-             QStringLiteral("sql/w_report_month.sql"));
-        line(QStringLiteral("Детальный отчет по рабочим, месяц: только запрос"), query,
-             QStringLiteral("sql/w_report_month.sql"));
-
-        // The spreadsheet of the last whole year through the window's own button.
-        TForm18 form;
         XlsExport::setFolder(dir.path());
         XlsExport::setOpener([](const QString &) { return true; });
-        form.DTPicker1->setDate(QDate(today.year() - 1, 1, 1));
-        form.DTPicker2->setDate(QDate(today.year(), 1, 1));
-        std::vector<double> xls;
-        for (int r = 0; r < reps + 1; ++r) {
-            const double t = timeIt([&] { form.Button6->click(); });
-            if (r > 0)
-                xls.push_back(t);
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        const int slow = Bench::slowReps(a.reps);
+
+        const MonthPeriod month = MonthPeriod::of(a.date);
+        const QString period = month.first().toString(QStringLiteral("dd.MM.yyyy")) + QStringLiteral(" по ")
+            + month.next().toString(QStringLiteral("dd.MM.yyyy"));
+        TForm16 f16;
+        TForm17 f17;
+        TForm20 f20;
+        TForm21 f21;
+        const Summary summaries[] = {
+            {"summary by workers, month -> PDF", "summary_workers.sql", "   Отчет по рабочим за период с ", &f16,
+             &f16.t_Report},
+            {"summary by products, month -> PDF", "summary_products.sql", "   Отчет по продукции за период с ",
+             &f17, &f17.t_Report},
+            {"detailed by workers, month -> PDF", "summary_workers_detailed.sql",
+             "   Детальный отчет по рабочим за период с ", &f20, &f20.w_Report},
+            {"detailed by products, month -> PDF", "summary_products_detailed.sql",
+             "   Детальный отчет по продукции за период с ", &f21, &f21.i_Report},
+        };
+        for (const Summary &s : summaries) {
+            Dataset &q = *s.query;
+            q.setParam(QStringLiteral("data1"), month.first());
+            q.setParam(QStringLiteral("data2"), month.next());
+            s.report->QuickRep1.setText(QStringLiteral("QRLabel1"), QString::fromUtf8(s.title) + period);
+            int rows = 0, pages = 0;
+            Bench::measure(QString::fromLatin1(s.name), QStringLiteral("floor/") + QLatin1String(s.floor), slow,
+                           [&] { q.close(); },
+                           [&] {
+                               q.open();
+                               const Report::Prepared p = s.report->Prepare(q);
+                               Report::RenderToPdf(p, pdf);
+                               rows = q.recordCount();
+                               pages = int(p.pages.size());
+                           });
+            q.close();
+            std::fprintf(stderr, "%s: %d rows, %d pages\n", s.name, rows, pages);
         }
-        const auto m = QRegularExpression(QStringLiteral("из (\\d+)")).match(form.Button6->text());
-        const int n = m.hasMatch() ? m.captured(1).toInt() : 0;
-        err << "XLS_Rep " << today.year() - 1 << ": " << n << " rows, " << median(xls) << " ms ("
-            << (n ? median(xls) * 1000.0 / n : 0) << " ms per 1000 rows)\n";
-        line(QStringLiteral("Excel по номенклатуре, год"), xls, QStringLiteral("sql/xls_rep_year.sql"));
+
+        // The spreadsheet of the year through the window's own button.
+        TForm18 f18;
+        f18.DTPicker1->setDate(QDate(a.date.year(), 1, 1));
+        f18.DTPicker2->setDate(QDate(a.date.year() + 1, 1, 1));
+        Bench::measure(QStringLiteral("export XLS_Rep, year"), QStringLiteral("floor/export_nomenclature_year.sql"),
+                       slow, [&] { clearFolder(dir.path()); }, [&] { f18.Button6->click(); });
+        std::fprintf(stderr, "export XLS_Rep %d: %d rows\n", a.date.year(), rowsOf(f18.Button6));
+
+        TForm4 f4;
+        Bench::measure(QStringLiteral("export operations list"), QStringLiteral("floor/export_operations.sql"),
+                       a.reps, [&] { clearFolder(dir.path()); }, [&] { f4.Button5Click(); });
     } catch (const std::exception &e) {
-        err << "bench_reports: " << e.what() << '\n';
+        std::fprintf(stderr, "bench_reports: %s\n", e.what());
         return 1;
     }
     return 0;

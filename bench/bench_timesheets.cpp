@@ -1,80 +1,83 @@
-// Times the month's timesheet work users wait on, on the large shop: the
-// rebuild of the shift rows and of the hourly-work rows of a month (each
-// beside its set-based floor, the same rows made by one delete and one
-// insert, bench/sql/*_floor.sql), and opening the piecework timesheet window
-// in each of its modes.
+// Times the month's timesheet work users wait on, for the month of --date,
+// through the program's own steps and windows over ODBC:
+//  - "Перестроить" of the shift rows and of the hourly-work rows, each with
+//    its one set-based statement (the same rows in one delete and one
+//    insert, bench/floor/rebuild_*.sql) as the floor;
+//  - opening the piecework timesheet window in each of its modes;
+//  - the spreadsheet of the timesheet by shifts and of the piecework
+//    timesheet (mode 9, exported from the open window: no query of its own);
+//  - the printed monthly timesheet laid out and painted into a PDF file.
 //
-//   bench_timesheets --db NAME --server ADDR [--reps N] [--month YYYY-MM]
+//   bench_timesheets --db NAME --server ADDR [--reps N] [--date YYYY-MM-DD]
+//   bench_timesheets --write-floors DIR
+//       writes the floor files of the window's queries (the program's query
+//       texts with pgbench variables) into DIR
 //
-// Without --month the last complete month is used. Prints one line per
-// operation: BENCH <tab> name <tab> median ms <tab> floor file or "-".
+// The database needs the maintenance works of bench/gen_fatigue.sql besides
+// the large shop. Output follows bench/BenchCommon.h; row counts go to
+// stderr.
 
+#include "BenchCommon.h"
 #include "data/DbError.h"
+#include "data/MonthPeriod.h"
 #include "data/Unit6.h"
+#include "export/XlsExport.h"
+#include "reports/Unit15.h"
+#include "reports/engine/Engine.h"
 #include "timesheets/MonthRebuild.h"
+#include "timesheets/Unit19.h"
 #include "timesheets/Unit27.h"
 #include "ui/Msg.h"
 
 #include <QApplication>
-#include <QDate>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QRegularExpression>
-#include <QTextStream>
-
-#include <algorithm>
-#include <functional>
-#include <vector>
+#include <QComboBox>
+#include <QDir>
+#include <QTemporaryDir>
 
 namespace {
 
-QTextStream out(stdout);
-QTextStream err(stderr);
-
-double median(std::vector<double> v)
+// The window's parameters as the month's pgbench variables: the odd
+// d_dateN are the month's end bound, the even ones its first day.
+QString windowFloor(const QString &sql)
 {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    std::vector<std::pair<QString, QString>> vars{{QStringLiteral(":i_month"), QStringLiteral(":month")},
+                                                  {QStringLiteral(":i_year"), QStringLiteral(":year")}};
+    for (int n = 1; n <= 8; ++n)
+        vars.emplace_back(QStringLiteral(":d_date%1").arg(n),
+                          n % 2 ? QStringLiteral("':next'") : QStringLiteral("':first'"));
+    return Bench::floorText(sql, vars);
 }
 
-double timeIt(const std::function<void()> &f)
+QString modeFloorFile(int code)
 {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
+    return QStringLiteral("timesheet_mode_%1.sql").arg(code);
 }
 
-// The statements of a floor file (comment lines dropped), split at ';'.
-QStringList statements(const QString &path)
+int writeFloors(const QString &dir)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw DbError(QStringLiteral("cannot read %1").arg(path));
-    QStringList lines;
-    for (const QString &l : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n')))
-        if (!l.trimmed().startsWith(QLatin1String("--")))
-            lines << l;
-    QStringList out;
-    for (const QString &s : lines.join(QLatin1Char('\n')).split(QLatin1Char(';')))
-        if (!s.trimmed().isEmpty())
-            out << s.trimmed();
-    return out;
+    TDataModule6 dm;
+    TForm27 form;
+    bool ok = true;
+    for (const TimesheetMode &m : TForm27::Modes()) {
+        // What opening the window runs: the years, the mode's rows, the
+        // four footer totals.
+        QString text = Bench::floorText(form.q_year.sql(), {}) + windowFloor(TForm27::modeSql(m.code));
+        for (Dataset *t : {&form.price8, &form.price7, &form.price, &form.all_price})
+            text += windowFloor(t->sql());
+        ok = ok && Bench::writeFloor(dir, modeFloorFile(m.code), "bench_timesheets", text);
+    }
+    ok = ok
+        && Bench::writeFloor(dir, QStringLiteral("timesheet_month.sql"), "bench_timesheets",
+                             Bench::floorText(TForm15::hTabelSql(), {{QStringLiteral(":mnth"), QStringLiteral(":month")},
+                                                                     {QStringLiteral(":yea"), QStringLiteral(":year")}}));
+    return ok ? 0 : 1;
 }
 
-void line(const QString &name, double ms, const QString &floor)
+void clearFolder(const QString &path)
 {
-    out << "BENCH\t" << name << '\t' << QString::number(ms, 'f', 1) << '\t' << floor << '\n';
-    out.flush();
-}
-
-int usage()
-{
-    err << "usage: bench_timesheets --db NAME --server ADDR [--reps N] [--month YYYY-MM]\n";
-    return 2;
+    QDir d(path);
+    for (const QString &f : d.entryList(QDir::Files))
+        d.remove(f);
 }
 
 } // namespace
@@ -85,105 +88,92 @@ int main(int argc, char **argv)
         qputenv("TZ", ":/etc/localtime");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("TABEL_NO_OPEN", "1");
     QApplication app(argc, argv);
-    QString db, server;
-    int reps = 5;
-    QDate today = QDate::currentDate();
-    MonthPeriod month = MonthPeriod::of(today).previous();
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &a = args[i];
-        auto value = [&]() -> QString { return i + 1 < args.size() ? args[++i] : QString(); };
-        if (a == QLatin1String("--db"))
-            db = value();
-        else if (a == QLatin1String("--server"))
-            server = value();
-        else if (a == QLatin1String("--reps"))
-            reps = value().toInt();
-        else if (a == QLatin1String("--month")) {
-            const QDate d = QDate::fromString(value() + QStringLiteral("-01"), Qt::ISODate);
-            if (!d.isValid())
-                return usage();
-            month = MonthPeriod::of(d);
-        } else
-            return usage();
-    }
-    if (db.isEmpty() || server.isEmpty() || reps < 1)
-        return usage();
-    const QString benchDir = QStringLiteral(TABEL_SOURCE_DIR "/bench/");
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    const QStringList argl = app.arguments();
+    const int wf = int(argl.indexOf(QStringLiteral("--write-floors")));
+    if (wf > 0 && wf + 1 < argl.size())
+        return writeFloors(argl[wf + 1]);
 
+    Bench::Args a;
+    if (!Bench::parse(argl, a) || !a.rest.isEmpty()) {
+        std::fprintf(stderr, "usage: bench_timesheets --db NAME --server ADDR [--reps N] [--date YYYY-MM-DD] | "
+                             "--write-floors DIR\n");
+        return 2;
+    }
     try {
         auto *dm = new TDataModule6(&app);
         dm->ADO_DB.close();
-        dm->ADO_DB.setConnectionString(ConnectionString(db, server));
+        dm->ADO_DB.setConnectionString(ConnectionString(a.db, a.server));
         dm->ADO_DB.open();
         Connection &c = dm->ADO_DB;
+        QTemporaryDir dir;
+        XlsExport::setFolder(dir.path());
+        XlsExport::setOpener([](const QString &) { return true; });
+        Msg::setRecording(true);
+        Modal::setHandler([](QDialog *) { return 0; });
+        const int slow = Bench::slowReps(a.reps);
+
+        const MonthPeriod month = MonthPeriod::of(a.date);
         const SqlParams mp{{QStringLiteral("m"), month.month},
                            {QStringLiteral("y"), month.year},
                            {QStringLiteral("d1"), month.first()},
                            {QStringLiteral("d2"), month.next()}};
-        out << "database " << db << " on " << server << ", month " << month.month << '.' << month.year << ", "
-            << reps << " repetitions; shift rows "
-            << c.scalar(QStringLiteral("select count(*) from accounts_dep.h_tabel where smena>0 and "
-                                       "month=:m::integer and year=:y::integer"),
-                        mp)
-                   .toString()
-            << ", hourly-work rows "
-            << c.scalar(QStringLiteral("select count(*) from accounts_dep.h_tabel where smena=0 and "
-                                       "month=:m::integer and year=:y::integer"),
-                        mp)
-                   .toString()
-            << ", journal entries "
-            << c.scalar(QStringLiteral("select count(*) from accounts_dep.smena where data>=:d1::date and "
-                                       "data<:d2::date"),
-                        mp)
-                   .toString()
-            << '\n';
+        auto count = [&](const char *sql) { return c.scalar(QString::fromLatin1(sql), mp).toLongLong(); };
+        std::fprintf(stderr, "month %d.%d: shift rows %lld, hourly-work rows %lld, journal entries %lld, "
+                             "maintenance entries %lld\n",
+                     month.month, month.year,
+                     count("select count(*) from accounts_dep.h_tabel where smena>0 and month=:m::integer and "
+                           "year=:y::integer"),
+                     count("select count(*) from accounts_dep.h_tabel where smena=0 and month=:m::integer and "
+                           "year=:y::integer"),
+                     count("select count(*) from accounts_dep.smena where data>=:d1::date and data<:d2::date"),
+                     count("select count(*) from accounts_dep.fatigue where d_date>=:d1::date and "
+                           "d_date<:d2::date"));
 
-        struct Rebuild {
-            QString name;
-            QString floor;
-            std::function<void()> run;
-        };
-        const Rebuild rebuilds[] = {
-            {QStringLiteral("Перестроить by shifts"), QStringLiteral("sql/rebuild_shifts_floor.sql"),
-             [&] { MonthRebuild::RebuildShifts(c, month); }},
-            {QStringLiteral("Перестроить hourly work"), QStringLiteral("sql/rebuild_hourly_floor.sql"),
-             [&] { MonthRebuild::RebuildHourly(c, month); }},
-        };
-        for (const Rebuild &r : rebuilds) {
-            const QStringList floor = statements(benchDir + r.floor);
-            std::vector<double> steps, floors;
-            r.run(); // warm-up
-            for (int i = 0; i < reps; ++i) {
-                steps.push_back(timeIt(r.run));
-                floors.push_back(timeIt([&] {
-                    Transaction tr(c);
-                    for (const QString &s : floor)
-                        c.exec(s, mp);
-                    tr.commit();
-                }));
-            }
-            r.run(); // leave the program's own rows
-            line(r.name, median(steps), r.floor);
-            line(r.name + QStringLiteral(" (set-based floor)"), median(floors), QStringLiteral("-"));
-        }
+        // Each run rebuilds the rows the previous one made; the last leaves
+        // the program's own rows for the window below.
+        Bench::measure(QStringLiteral("rebuild shift rows, month"), QStringLiteral("floor/rebuild_shifts.sql"), slow,
+                       {}, [&] { MonthRebuild::RebuildShifts(c, month); });
+        Bench::measure(QStringLiteral("rebuild hourly-work rows, month"), QStringLiteral("floor/rebuild_hourly.sql"),
+                       slow, {}, [&] { MonthRebuild::RebuildHourly(c, month); });
 
-        // The piecework window, opened in each mode for the month.
-        Msg::setRecording(true);
+        TForm15 f15;
+        TForm27 f27;
+        f27.FixedToday = QDate(month.year, month.month, 15);
+        for (const TimesheetMode &m : TForm27::Modes())
+            Bench::measure(QStringLiteral("timesheet window, mode %1").arg(m.code),
+                           QStringLiteral("floor/") + modeFloorFile(m.code), a.reps, {}, [&] { f27.Open(m.code); });
+
+        // The piecework export from the open window (mode 9).
+        Modal::setHandler([&](QDialog *) {
+            Bench::measure(QStringLiteral("export piecework timesheet, month"), QString(), a.reps,
+                           [&] { clearFolder(dir.path()); }, [&] { f27.Button2Click(); });
+            std::fprintf(stderr, "piecework timesheet %d.%d: %d rows\n", month.month, month.year,
+                         f27.Current->recordCount());
+            return 0;
+        });
+        f27.Open(9);
         Modal::setHandler([](QDialog *) { return 0; });
-        auto *form = new TForm27();
-        form->FixedToday = QDate(month.year, month.month, 15);
-        for (const TimesheetMode &m : TForm27::Modes()) {
-            std::vector<double> ms;
-            form->Open(m.code); // warm-up
-            for (int i = 0; i < std::max(reps, 5); ++i)
-                ms.push_back(timeIt([&] { form->Open(m.code); }));
-            line(QStringLiteral("open mode %1 (%2)").arg(m.code).arg(QString::fromUtf8(m.caption)), median(ms),
-                 QStringLiteral("-"));
-        }
-    } catch (const DbError &e) {
-        err << "bench_timesheets: " << e.text() << '\n';
+
+        TForm19 f19;
+        f19.SelectPeriod(month.month, month.year);
+        Bench::measure(QStringLiteral("export timesheet by shifts, month"), QStringLiteral("floor/timesheet_month.sql"),
+                       a.reps, [&] { clearFolder(dir.path()); }, [&] { f19.Button2Click(); });
+
+        const QString pdf = dir.filePath(QStringLiteral("timesheet.pdf"));
+        const QString periodText = f19.ComboBox1->currentText() + QLatin1Char(' ') + f19.ComboBox2->currentText();
+        int pages = 0;
+        Bench::measure(QStringLiteral("timesheet print, month -> PDF"), QStringLiteral("floor/timesheet_month.sql"),
+                       a.reps, {}, [&] {
+                           const Report::Prepared p = f15.Prepare(month.month, month.year, periodText);
+                           Report::RenderToPdf(p, pdf);
+                           pages = int(p.pages.size());
+                       });
+        std::fprintf(stderr, "timesheet print %d.%d: %d pages\n", month.month, month.year, pages);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "bench_timesheets: %s\n", e.what());
         return 1;
     }
     return 0;

@@ -1,7 +1,9 @@
 // Soak: many clients at once saving, changing and deleting overlapping
-// journal entries through the program's own database steps, then counting
-// what must never happen: duplicate entries, duplicate timesheet rows, and
-// timesheet cells that differ from the journal's sums. Not run by CI.
+// journal entries and maintenance-work entries through the program's own
+// database steps, then counting what must never happen: duplicate entries,
+// duplicate timesheet rows, timesheet cells that differ from the journal's
+// sums, duplicate hourly-work rows, and hourly-work cells that differ from
+// the maintenance entries' sums. Not run by CI.
 //
 //   soak --db NAME --server ADDR [--clients N] [--rounds R] [--seed S]
 //   soak --db NAME --server ADDR --check     only counts the differences
@@ -14,6 +16,7 @@
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "journal/JournalOps.h"
+#include "maintenance/MaintenanceOps.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -33,6 +36,7 @@ const QDate kFirstDay(2024, 3, 4);
 const int kDays = 3;
 const int kWorkers[] = {101, 102, 103};
 const int kOperations[][2] = {{301, 2001}, {302, 2001}, {303, 2002}}; // operation, product
+const int kNomenclature = 500;
 
 struct Options {
     QString db, server;
@@ -73,6 +77,28 @@ int randomEntryId(Connection &c)
     return c.scalar(QStringLiteral("select id from accounts_dep.smena order by random() limit 1")).toInt();
 }
 
+// A maintenance-work entry on the same workers and days as the journal's,
+// so that the clients collide on the same hourly-work rows and days.
+MaintenanceOps::Entry randomMaintenance(QRandomGenerator &rnd)
+{
+    MaintenanceOps::Entry e;
+    e.worker = kWorkers[rnd.bounded(3)];
+    e.nomenclature = kNomenclature;
+    e.kind = rnd.bounded(2) ? MaintenanceOps::Maintenance : MaintenanceOps::AveragePiecework;
+    e.date = kFirstDay.addDays(rnd.bounded(kDays));
+    e.shift = 1;
+    e.hours = 1 + int(rnd.bounded(8));
+    e.holiday = rnd.bounded(4) == 0;
+    e.night = rnd.bounded(2) == 0;
+    e.price = MaintenanceOps::HourlyPrice(150, e.holiday, e.night);
+    return e;
+}
+
+int randomMaintenanceId(Connection &c)
+{
+    return c.scalar(QStringLiteral("select id from accounts_dep.fatigue order by random() limit 1")).toInt();
+}
+
 std::vector<StepKind> steps()
 {
     std::vector<StepKind> s;
@@ -97,9 +123,25 @@ std::vector<StepKind> steps()
                      return JournalOps::RemoveEntry(c, id) ? QStringLiteral("deleted")
                                                            : QStringLiteral("already gone");
                  }});
-    // Maintenance-work entries join here once their database steps exist
-    // (src/maintenance): a save and a deletion of overlapping entries for the
-    // same workers and days, and checkFigures() gains the hourly rows.
+    s.push_back({QStringLiteral("maintenance save"), 5, [](Connection &c, QRandomGenerator &rnd) {
+                     MaintenanceOps::StoreEntry(c, randomMaintenance(rnd), true);
+                     return QStringLiteral("stored");
+                 }});
+    s.push_back({QStringLiteral("maintenance change"), 4, [](Connection &c, QRandomGenerator &rnd) {
+                     MaintenanceOps::Entry e = randomMaintenance(rnd);
+                     e.id = randomMaintenanceId(c);
+                     if (!e.id)
+                         return QStringLiteral("nothing to change");
+                     MaintenanceOps::StoreEntry(c, e, false);
+                     return QStringLiteral("changed");
+                 }});
+    s.push_back({QStringLiteral("maintenance delete"), 3, [](Connection &c, QRandomGenerator &) {
+                     const int id = randomMaintenanceId(c);
+                     if (!id)
+                         return QStringLiteral("nothing to delete");
+                     return MaintenanceOps::RemoveEntry(c, id) ? QStringLiteral("deleted")
+                                                               : QStringLiteral("already gone");
+                 }});
     return s;
 }
 
@@ -169,6 +211,17 @@ QList<QPair<QString, qlonglong>> figures(Connection &c)
         "select count(*) from c full join j on c.w_id = j.w_id and c.smena = j.smena and c.data = j.data "
         "where coalesce(c.v, 0) <> coalesce(j.h, 0)")
                               .arg(days.join(QStringLiteral(", ")));
+    const QString hourlyCells = QStringLiteral(
+        "with f as (select id_p::integer as w_id, id_o::integer as kind, coalesce(i_night, 0) as night, d_date, "
+        "           sum(cnt) as h from accounts_dep.fatigue group by 1, 2, 3, 4), "
+        "c as (select t.w_id, t.i_type as kind, coalesce(t.i_night, 0) as night, "
+        "             make_date(t.year, t.month, g.d) as d_date, (array[%1])[g.d] as v "
+        "      from accounts_dep.h_tabel t cross join generate_series(1, 31) g(d) "
+        "      where t.smena = 0 "
+        "        and g.d <= extract(day from make_date(t.year, t.month, 1) + interval '1 month - 1 day')) "
+        "select count(*) from c full join f on c.w_id = f.w_id and c.kind = f.kind and c.night = f.night "
+        "and c.d_date = f.d_date where coalesce(c.v, 0) <> coalesce(f.h, 0)")
+                                  .arg(days.join(QStringLiteral(", ")));
     return {
         {QStringLiteral("duplicate journal entries"),
          c.scalar(QStringLiteral("select coalesce(sum(n - 1), 0) from (select count(*) as n from accounts_dep.smena "
@@ -180,6 +233,12 @@ QList<QPair<QString, qlonglong>> figures(Connection &c)
                                  "having count(*) > 1) x"))
              .toLongLong()},
         {QStringLiteral("timesheet cells off the journal's sums"), c.scalar(cells).toLongLong()},
+        {QStringLiteral("duplicate hourly-work rows"),
+         c.scalar(QStringLiteral("select coalesce(sum(n - 1), 0) from (select count(*) as n from accounts_dep.h_tabel "
+                                 "where smena = 0 group by w_id, month, year, i_type, coalesce(i_night, 0) "
+                                 "having count(*) > 1) x"))
+             .toLongLong()},
+        {QStringLiteral("hourly-work cells off the maintenance entries' sums"), c.scalar(hourlyCells).toLongLong()},
     };
 }
 
@@ -231,9 +290,11 @@ int report(Connection &c, int failedClients, int rounds, const QMap<QString, int
         if (it.key().contains(QStringLiteral(": ERROR ")))
             errors += it.value();
     }
-    std::printf("entries left %lld, timesheet rows %lld\n",
+    std::printf("journal entries left %lld, maintenance entries left %lld, timesheet rows %lld (hourly-work %lld)\n",
                 c.scalar(QStringLiteral("select count(*) from accounts_dep.smena")).toLongLong(),
-                c.scalar(QStringLiteral("select count(*) from accounts_dep.h_tabel")).toLongLong());
+                c.scalar(QStringLiteral("select count(*) from accounts_dep.fatigue")).toLongLong(),
+                c.scalar(QStringLiteral("select count(*) from accounts_dep.h_tabel")).toLongLong(),
+                c.scalar(QStringLiteral("select count(*) from accounts_dep.h_tabel where smena = 0")).toLongLong());
     bool bad = failedClients > 0 || errors > 0;
     std::printf("failed clients %d, failed steps %d\n", failedClients, errors);
     for (const auto &f : figures(c)) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Soak run: starts a private cluster, and for 8 and then 16 clients makes a
 # fresh database and lets the clients save, change and delete overlapping
-# journal entries at once (bench/soak.cpp). Exits non-zero on any difference.
+# journal entries and maintenance-work entries at once (bench/soak.cpp).
+# Exits non-zero on any difference.
 #   bench/soak.sh [build dir] [cluster dir]     (ROUNDS=n steps per client)
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)

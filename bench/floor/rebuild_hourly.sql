@@ -1,8 +1,10 @@
 -- The set-based floor of the month's rebuild of hourly-work rows: the same
--- rows in one delete and one insert. Parameters as for the shift rows.
-delete from accounts_dep.h_tabel where smena=0 and month=:m::integer and year=:y::integer;
+-- rows in one delete and one insert, for the month of the run's date. Ended
+-- by a rollback, so that the floor leaves the program's rows as they were.
+begin;
+delete from accounts_dep.h_tabel where smena=0 and month=:month and year=:year;
 insert into accounts_dep.h_tabel (i_type, w_id, i_night, month, year, d1, d2, d3, d4, d5, d6, d7, d8, d9, d10, d11, d12, d13, d14, d15, d16, d17, d18, d19, d20, d21, d22, d23, d24, d25, d26, d27, d28, d29, d30, d31)
-select id_o::integer, id_p::integer, i_night, :m::integer, :y::integer,
+select id_o::integer, id_p::integer, i_night, :month, :year,
   sum(cnt) filter (where extract(day from d_date) = 1),
   sum(cnt) filter (where extract(day from d_date) = 2),
   sum(cnt) filter (where extract(day from d_date) = 3),
@@ -35,5 +37,6 @@ select id_o::integer, id_p::integer, i_night, :m::integer, :y::integer,
   sum(cnt) filter (where extract(day from d_date) = 30),
   sum(cnt) filter (where extract(day from d_date) = 31)
   from accounts_dep.fatigue
- where d_date>=:d1::date and d_date<:d2::date and id_p is not null and id_o is not null and i_night is not null
+ where d_date>=':first'::date and d_date<':next'::date and id_p is not null and id_o is not null and i_night is not null
  group by id_p, id_o, i_night;
+rollback;

@@ -1,9 +1,10 @@
 -- The set-based floor of the month's rebuild of shift rows: the same rows
--- in one delete and one insert. Parameters :m, :y (month, year), :d1, :d2
--- (first day of the month, first day of the next).
-delete from accounts_dep.h_tabel where smena>0 and month=:m::integer and year=:y::integer;
+-- in one delete and one insert, for the month of the run's date. Ended by a
+-- rollback, so that the floor leaves the program's rows as they were.
+begin;
+delete from accounts_dep.h_tabel where smena>0 and month=:month and year=:year;
 insert into accounts_dep.h_tabel (smena, w_id, month, year, d1, d2, d3, d4, d5, d6, d7, d8, d9, d10, d11, d12, d13, d14, d15, d16, d17, d18, d19, d20, d21, d22, d23, d24, d25, d26, d27, d28, d29, d30, d31)
-select smena, w_id, :m::integer, :y::integer,
+select smena, w_id, :month, :year,
   sum(time) filter (where extract(day from data) = 1),
   sum(time) filter (where extract(day from data) = 2),
   sum(time) filter (where extract(day from data) = 3),
@@ -36,5 +37,6 @@ select smena, w_id, :m::integer, :y::integer,
   sum(time) filter (where extract(day from data) = 30),
   sum(time) filter (where extract(day from data) = 31)
   from accounts_dep.smena
- where data>=:d1::date and data<:d2::date and smena>0 and w_id is not null
+ where data>=':first'::date and data<':next'::date and smena>0 and w_id is not null
  group by smena, w_id;
+rollback;
