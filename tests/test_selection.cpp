@@ -154,7 +154,7 @@ void SelectionTest::gridFollowsSelection()
     Dataset &w = DataModule6->Workers;
     w.open();
     DBGrid grid;
-    grid.setColumns({GridColumn{"fio", "ФИО"}});
+    grid.setColumns({gridColumn("fio", "ФИО")});
     grid.setDataset(&w);
     grid.resize(300, 200);
     grid.show();
