@@ -82,56 +82,54 @@ void checkMonth(const MonthPeriod &month)
         throw DbError(QStringLiteral("Неверный месяц табеля."));
 }
 
-} // namespace
+// One kind of timesheet row a rebuild writes: how its keys are found and
+// locked, which rows of the month it owns, and the day sums that fill them.
+struct RowKind {
+    int width;                                   // key components
+    QString keysSql;                             // the month's keys, in the source or the table, ordered
+    std::function<QString(const QVector<int> &, const MonthPeriod &)> lockKey;
+    QString ownedRows;                           // delete condition of the month's rows; %1 = the owned keys
+    QString dayHours;                            // "with t as (...), " over :day
+    QString sameRow;                             // row h of sums t
+    QString keyOfSums;                           // "(t.w_id, ...)"
+    QString insertColumns;                       // key columns of a new row
+    QString insertValues;                        // their values from t
+};
 
-void RebuildShifts(Connection &conn, const MonthPeriod &month, const Progress &progress)
+// Rebuilds the month's rows of one kind in one transaction: takes the locks
+// of every key the month has, in a fixed order, deletes the rows of those
+// keys and writes the day sums back, one statement per day that updates the
+// rows already written and creates the missing ones.
+void rebuild(Connection &conn, const MonthPeriod &month, const RowKind &kind, const Progress &progress)
 {
     checkMonth(month);
     Transaction tr(conn);
     const SqlParams mp = monthParams(month);
-    const Keys keys = readKeys(
-        conn, 2,
-        QStringLiteral("select w_id, smena from accounts_dep.smena where data>=:d1::date and data<:d2::date "
-                       "and smena>0 and w_id is not null "
-                       "union select w_id, smena from accounts_dep.h_tabel where smena>0 and month=:m::integer "
-                       "and year=:y::integer and w_id is not null order by 1, 2"),
-        mp);
+    const Keys keys = readKeys(conn, kind.width, kind.keysSql, mp);
     QStringList lockKeys;
     for (const auto &k : keys.rows)
-        lockKeys << TimesheetDay::ShiftRowKey(k[0], k[1], month.month, month.year);
+        lockKeys << kind.lockKey(k, month);
     lockAll(conn, lockKeys);
 
     SqlParams p = mp;
     p.append(keys.params());
     const QString owned = keys.table();
-
-    // The month's shift rows of the locked keys (and any row without a worker).
-    conn.exec(QStringLiteral("delete from accounts_dep.h_tabel where smena>0 and month=:m::integer and "
-                             "year=:y::integer and (w_id is null or (w_id, smena) in (")
-                  + owned + QStringLiteral("))"),
-              p);
+    conn.exec(QStringLiteral("delete from accounts_dep.h_tabel where ") + kind.ownedRows.arg(owned), p);
 
     const int days = month.days();
-    // Per day one statement: the day's sums go into the rows that exist
-    // and create the rows that do not yet.
-    const QString dayHours = QStringLiteral(
-        "with t as (select smena, w_id, sum(time) as tim from accounts_dep.smena where data=:day::date and "
-        "smena>0 group by smena, w_id), ");
-    const QString sameRow = QStringLiteral(
-        "h.w_id=t.w_id and h.smena=t.smena and h.smena>0 and h.month=:m::integer and h.year=:y::integer");
     for (int i = 1; i <= days; ++i) {
         const QString col = QStringLiteral("d%1").arg(i);
         SqlParams dp = p;
         dp.append({QStringLiteral("day"), QDate(month.year, month.month, i)});
-        conn.exec(dayHours + QStringLiteral("u as (update accounts_dep.h_tabel h set ") + col
-                      + QStringLiteral("=t.tim from t where ") + sameRow
-                      + QStringLiteral(" and (t.w_id, t.smena) in (") + owned
-                      + QStringLiteral(") returning h.id) insert into accounts_dep.h_tabel(smena, w_id, month, year, ")
-                      + col
-                      + QStringLiteral(") select t.smena, t.w_id, :m::integer, :y::integer, t.tim from t where "
-                                       "(t.w_id, t.smena) in (")
-                      + owned + QStringLiteral(") and not exists (select 1 from accounts_dep.h_tabel h where ")
-                      + sameRow + QLatin1Char(')'),
+        conn.exec(kind.dayHours + QStringLiteral("u as (update accounts_dep.h_tabel h set ") + col
+                      + QStringLiteral("=t.tim from t where ") + kind.sameRow + QStringLiteral(" and ")
+                      + kind.keyOfSums + QStringLiteral(" in (") + owned
+                      + QStringLiteral(") returning h.id) insert into accounts_dep.h_tabel(") + kind.insertColumns
+                      + QStringLiteral(", month, year, ") + col + QStringLiteral(") select ") + kind.insertValues
+                      + QStringLiteral(", :m::integer, :y::integer, t.tim from t where ") + kind.keyOfSums
+                      + QStringLiteral(" in (") + owned
+                      + QStringLiteral(") and not exists (select 1 from accounts_dep.h_tabel h where ")
+                      + kind.sameRow + QLatin1Char(')'),
                   dp);
         if (progress)
             progress(i, days);
@@ -139,61 +137,57 @@ void RebuildShifts(Connection &conn, const MonthPeriod &month, const Progress &p
     tr.commit();
 }
 
+} // namespace
+
+void RebuildShifts(Connection &conn, const MonthPeriod &month, const Progress &progress)
+{
+    static const RowKind shifts{
+        2,
+        QStringLiteral("select w_id, smena from accounts_dep.smena where data>=:d1::date and data<:d2::date "
+                       "and smena>0 and w_id is not null "
+                       "union select w_id, smena from accounts_dep.h_tabel where smena>0 and month=:m::integer "
+                       "and year=:y::integer and w_id is not null order by 1, 2"),
+        [](const QVector<int> &k, const MonthPeriod &m) {
+            return TimesheetDay::ShiftRowKey(k[0], k[1], m.month, m.year);
+        },
+        // The month's shift rows of the locked keys (and any row without a worker).
+        QStringLiteral("smena>0 and month=:m::integer and year=:y::integer and (w_id is null or (w_id, smena) "
+                       "in (%1))"),
+        QStringLiteral("with t as (select smena, w_id, sum(time) as tim from accounts_dep.smena where "
+                       "data=:day::date and smena>0 group by smena, w_id), "),
+        QStringLiteral("h.w_id=t.w_id and h.smena=t.smena and h.smena>0 and h.month=:m::integer and "
+                       "h.year=:y::integer"),
+        QStringLiteral("(t.w_id, t.smena)"),
+        QStringLiteral("smena, w_id"),
+        QStringLiteral("t.smena, t.w_id")};
+    rebuild(conn, month, shifts, progress);
+}
+
 void RebuildHourly(Connection &conn, const MonthPeriod &month, const Progress &progress)
 {
-    checkMonth(month);
-    Transaction tr(conn);
-    const SqlParams mp = monthParams(month);
-    const Keys keys = readKeys(
-        conn, 3,
+    // New rows' smena takes the table's default, 0: the mark of hourly work.
+    static const RowKind hourly{
+        3,
         QStringLiteral("select id_p::integer, id_o::integer, i_night from accounts_dep.fatigue where "
                        "d_date>=:d1::date and d_date<:d2::date and id_p is not null and id_o is not null and "
                        "i_night is not null "
                        "union select w_id, i_type, i_night from accounts_dep.h_tabel where smena=0 and "
                        "month=:m::integer and year=:y::integer and w_id is not null and i_type is not null and "
                        "i_night is not null order by 1, 2, 3"),
-        mp);
-    QStringList lockKeys;
-    for (const auto &k : keys.rows)
-        lockKeys << TimesheetDay::HourlyRowKey(k[0], k[1], k[2], month.month, month.year);
-    lockAll(conn, lockKeys);
-
-    SqlParams p = mp;
-    p.append(keys.params());
-    const QString owned = keys.table();
-
-    conn.exec(QStringLiteral("delete from accounts_dep.h_tabel where smena=0 and month=:m::integer and "
-                             "year=:y::integer and (w_id is null or i_type is null or i_night is null or "
-                             "(w_id, i_type, i_night) in (")
-                  + owned + QStringLiteral("))"),
-              p);
-
-    const int days = month.days();
-    const QString dayHours = QStringLiteral(
-        "with t as (select f.id_p::integer as w_id, f.id_o::integer as i_type, f.i_night, sum(f.cnt) as tim "
-        "from accounts_dep.fatigue f where f.d_date=:day::date group by f.id_p, f.id_o, f.i_night), ");
-    const QString sameRow = QStringLiteral(
-        "h.w_id=t.w_id and h.i_type=t.i_type and h.i_night=t.i_night and h.smena=0 and h.month=:m::integer "
-        "and h.year=:y::integer");
-    for (int i = 1; i <= days; ++i) {
-        const QString col = QStringLiteral("d%1").arg(i);
-        SqlParams dp = p;
-        dp.append({QStringLiteral("day"), QDate(month.year, month.month, i)});
-        conn.exec(dayHours + QStringLiteral("u as (update accounts_dep.h_tabel h set ") + col
-                      + QStringLiteral("=t.tim from t where ") + sameRow
-                      + QStringLiteral(" and (t.w_id, t.i_type, t.i_night) in (") + owned
-                      + QStringLiteral(") returning h.id) insert into accounts_dep.h_tabel(i_type, w_id, i_night, "
-                                       "month, year, ")
-                      + col
-                      + QStringLiteral(") select t.i_type, t.w_id, t.i_night, :m::integer, :y::integer, t.tim "
-                                       "from t where (t.w_id, t.i_type, t.i_night) in (")
-                      + owned + QStringLiteral(") and not exists (select 1 from accounts_dep.h_tabel h where ")
-                      + sameRow + QLatin1Char(')'),
-                  dp);
-        if (progress)
-            progress(i, days);
-    }
-    tr.commit();
+        [](const QVector<int> &k, const MonthPeriod &m) {
+            return TimesheetDay::HourlyRowKey(k[0], k[1], k[2], m.month, m.year);
+        },
+        QStringLiteral("smena=0 and month=:m::integer and year=:y::integer and (w_id is null or i_type is null "
+                       "or i_night is null or (w_id, i_type, i_night) in (%1))"),
+        QStringLiteral("with t as (select f.id_p::integer as w_id, f.id_o::integer as i_type, f.i_night, "
+                       "sum(f.cnt) as tim from accounts_dep.fatigue f where f.d_date=:day::date "
+                       "group by f.id_p, f.id_o, f.i_night), "),
+        QStringLiteral("h.w_id=t.w_id and h.i_type=t.i_type and h.i_night=t.i_night and h.smena=0 and "
+                       "h.month=:m::integer and h.year=:y::integer"),
+        QStringLiteral("(t.w_id, t.i_type, t.i_night)"),
+        QStringLiteral("i_type, w_id, i_night"),
+        QStringLiteral("t.i_type, t.w_id, t.i_night")};
+    rebuild(conn, month, hourly, progress);
 }
 
 } // namespace MonthRebuild
