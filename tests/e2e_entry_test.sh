@@ -14,16 +14,11 @@ build=$(realpath "$1")
 cluster=$(realpath "$2")
 addr=$(cat "$cluster/server")
 db=e2e_entry
-
-pg() { psql -h "$addr" -p 5432 -U postgres -v ON_ERROR_STOP=1 -q "$@"; }
-q() { psql -h "$addr" -p 5432 -U postgres -d "$db" -tA -c "$1"; }
+. "$(dirname "$0")/e2e_lib.sh"
 
 if [ "${E2E_INNER:-}" != 1 ]; then
-  for tool in xvfb-run xdotool psql; do
-    command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
-  done
-  pg -d postgres -c "drop database if exists $db with (force)" || exit 1
-  pg -d postgres -c "create database $db template tabel_tpl owner sys" || exit 1
+  e2e_need xvfb-run xdotool psql
+  e2e_fresh_db
   # A small shop: two workers, a chair with an assembly operation (lowest
   # norm price 12.5) and a stool with a painting one.
   pg -d "$db" <<'SQL' || exit 1
@@ -38,15 +33,11 @@ insert into accounts_dep.oper (id, vid, naimen, i_id, cena_new) values
 insert into accounts_dep.norm (o_id, norma, price, prize) values
   (301, 10, 12.5, 0), (301, 20, 14, 0), (302, 20, 4.75, 0);
 SQL
-  E2E_INNER=1 timeout 300 xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" "$build" "$cluster"
-  rc=$?
-  pg -d postgres -c "drop database if exists $db with (force)" >/dev/null 2>&1
-  exit $rc
+  e2e_inside
 fi
 
 # --- inside the virtual display
 export QT_QPA_PLATFORM=xcb
-. "$(dirname "$0")/e2e_lib.sh"
 E2E_NAME=entry
 cleanup() { e2e_kill_program; }
 trap cleanup EXIT

@@ -1,17 +1,46 @@
-# Shared steps of the end-to-end checks, sourced inside the virtual display:
+# Shared steps of the end-to-end checks:
 #   . "$(dirname "$0")/e2e_lib.sh"
-# The sourcing script sets build (and, for wait_db, defines q), and may set
-# E2E_NAME (names the failure screenshot). The program started last is $pid;
-# its output goes to $E2E_LOG and is shown when a check fails.
+# The sourcing script sets build, cluster, addr and db, and may set E2E_NAME
+# (names the failure screenshot). Outside the virtual display a script
+# checks its tools (e2e_need), makes its database (e2e_fresh_db, then fills
+# it) and runs itself again inside a virtual display (e2e_inside). Inside,
+# the program started last is $pid; its output goes to $E2E_LOG and is shown
+# when a check fails.
 
 pid=""
-E2E_LOG=$(mktemp)
+E2E_LOG=""
+
+pg() { psql -h "$addr" -p 5432 -U postgres -v ON_ERROR_STOP=1 -q "$@"; }
+q() { psql -h "$addr" -p 5432 -U postgres -d "$db" -tA -c "$1"; }
+
+# --- outside the virtual display
+e2e_need() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
+  done
+}
+# The script's database, new from the schema's template.
+e2e_fresh_db() {
+  pg -d postgres -c "drop database if exists $db with (force)" || exit 1
+  pg -d postgres -c "create database $db template tabel_tpl owner sys" || exit 1
+}
+# Runs the script again inside a virtual display, drops its database and
+# ends with the inner run's result.
+e2e_inside() {
+  E2E_INNER=1 timeout 300 xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" "$build" "$cluster"
+  local rc=$?
+  pg -d postgres -c "drop database if exists $db with (force)" >/dev/null 2>&1
+  exit $rc
+}
+
+# --- inside the virtual display
 
 shot() { [ -n "${E2E_SHOTS:-}" ] && command -v import >/dev/null && import -window root "$E2E_SHOTS/$1.png"; return 0; }
 fail() {
   echo "FAIL: $*" >&2
   shot "${E2E_NAME:-e2e}_fail"
-  if [ -s "$E2E_LOG" ]; then
+  if [ -n "$E2E_LOG" ] && [ -s "$E2E_LOG" ]; then
     echo "--- program output" >&2
     grep -v XDG_RUNTIME_DIR "$E2E_LOG" | tail -n 20 >&2
   fi
@@ -23,7 +52,8 @@ e2e_kill_program() {
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
     { kill -9 "$pid"; wait "$pid"; } 2>/dev/null
   fi
-  rm -f "$E2E_LOG"
+  [ -n "$E2E_LOG" ] && rm -f "$E2E_LOG"
+  return 0
 }
 
 # Waits up to 10 s until the X server of $DISPLAY answers.
@@ -41,6 +71,7 @@ wait_display() {
 # program end at once; it is started again then, up to three times.
 start_program() {
   local try i
+  [ -n "$E2E_LOG" ] || E2E_LOG=$(mktemp)
   for try in 1 2 3; do
     wait_display || fail "the virtual display $DISPLAY does not answer"
     : >"$E2E_LOG"

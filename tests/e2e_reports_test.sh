@@ -14,15 +14,11 @@ build=$(realpath "$1")
 cluster=$(realpath "$2")
 addr=$(cat "$cluster/server")
 db=e2e_reports
-
-pg() { psql -h "$addr" -p 5432 -U postgres -v ON_ERROR_STOP=1 -q "$@"; }
+. "$(dirname "$0")/e2e_lib.sh"
 
 if [ "${E2E_INNER:-}" != 1 ]; then
-  for tool in xvfb-run xdotool psql pdftotext; do
-    command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
-  done
-  pg -d postgres -c "drop database if exists $db with (force)" || exit 1
-  pg -d postgres -c "create database $db template tabel_tpl owner sys" || exit 1
+  e2e_need xvfb-run xdotool psql pdftotext
+  e2e_fresh_db
   # One worker with 10 chairs at 12.5 on the 3rd of the previous month, and
   # 99 on the 1st of this month, which the report leaves out.
   pg -d "$db" <<'SQL' || exit 1
@@ -37,16 +33,12 @@ insert into accounts_dep.smena (w_id, i_id, o_id, kol_vo, brak, data, smena, cen
    1, 12.5, 0, 8, 'ok'),
   (101, 2001, 301, 99, 0, date_trunc('month', current_date)::date, 1, 12.5, 0, 8, 'ok');
 SQL
-  E2E_INNER=1 timeout 300 xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" "$build" "$cluster"
-  rc=$?
-  pg -d postgres -c "drop database if exists $db with (force)" >/dev/null 2>&1
-  exit $rc
+  e2e_inside
 fi
 
 # --- inside the virtual display
 export QT_QPA_PLATFORM=xcb
 out=$(mktemp -d)
-. "$(dirname "$0")/e2e_lib.sh"
 E2E_NAME=reports
 cleanup() {
   e2e_kill_program

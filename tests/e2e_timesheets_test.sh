@@ -13,16 +13,11 @@ cluster=$(realpath "$2")
 src=$(cd "$(dirname "$0")/.." && pwd)
 addr=$(cat "$cluster/server")
 db=e2e_timesheets
-
-pg() { psql -h "$addr" -p 5432 -U postgres -v ON_ERROR_STOP=1 -q "$@"; }
-q() { psql -h "$addr" -p 5432 -U postgres -d "$db" -tA -c "$1"; }
+. "$(dirname "$0")/e2e_lib.sh"
 
 if [ "${E2E_INNER:-}" != 1 ]; then
-  for tool in xvfb-run xdotool psql; do
-    command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
-  done
-  pg -d postgres -c "drop database if exists $db with (force)" || exit 1
-  pg -d postgres -c "create database $db template tabel_tpl owner sys" || exit 1
+  e2e_need xvfb-run xdotool psql
+  e2e_fresh_db
   # Two workers with entries this month: Иванов 5 + 4 hours on the 2nd in
   # shift 1, Петров 7 hours on the 3rd in shift 2 and 3 hours of overtime;
   # a stale shift row that the rebuild corrects and an hourly-work row it keeps.
@@ -43,10 +38,7 @@ insert into accounts_dep.h_tabel (w_id, month, year, smena, d2, d9)
 insert into accounts_dep.h_tabel (w_id, month, year, i_type, i_night, d4)
   values (102, extract(month from current_date), extract(year from current_date), 7777, 0, 6);
 SQL
-  E2E_INNER=1 timeout 300 xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" "$build" "$cluster"
-  rc=$?
-  pg -d postgres -c "drop database if exists $db with (force)" >/dev/null 2>&1
-  exit $rc
+  e2e_inside
 fi
 
 # --- inside the virtual display
@@ -56,7 +48,6 @@ home=$(mktemp -d)
 mkdir -p "$home/Documents"
 export HOME="$home"
 export XDG_CONFIG_HOME="$home/.config"
-. "$(dirname "$0")/e2e_lib.sh"
 E2E_NAME=timesheets
 cleanup() {
   e2e_kill_program
