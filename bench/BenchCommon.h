@@ -44,6 +44,25 @@ struct Args {
     QStringList rest; // options the common parser does not know
 };
 
+// The environment of a program that opens the program's windows, set before
+// its QApplication: the program's time zone setting, offscreen unless a
+// platform is asked for, no workbook handed to the desktop.
+inline void windowEnvironment()
+{
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", ":/etc/localtime");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("TABEL_NO_OPEN", "1");
+}
+
+// The folder of "--write-floors DIR", empty when the option is not given.
+inline QString floorsDir(const QStringList &args)
+{
+    const int i = int(args.indexOf(QStringLiteral("--write-floors")));
+    return i > 0 && i + 1 < args.size() ? args[i + 1] : QString();
+}
+
 // Parses the common options; the program reads its own from rest.
 inline bool parse(const QStringList &args, Args &a)
 {

@@ -90,9 +90,8 @@ int main(int argc, char **argv)
         qputenv("TZ", ":/etc/localtime");
     QCoreApplication app(argc, argv);
     const QStringList argl = app.arguments();
-    const int wf = int(argl.indexOf(QStringLiteral("--write-floors")));
-    if (wf > 0 && wf + 1 < argl.size())
-        return writeFloors(argl[wf + 1]);
+    if (const QString dir = Bench::floorsDir(argl); !dir.isEmpty())
+        return writeFloors(dir);
 
     Bench::Args a;
     if (!Bench::parse(argl, a) || a.rest.size() > 1

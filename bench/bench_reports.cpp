@@ -87,17 +87,12 @@ int rowsOf(const QPushButton *excel)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("TZ"))
-        qputenv("TZ", ":/etc/localtime");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("TABEL_NO_OPEN", "1");
+    Bench::windowEnvironment();
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     const QStringList argl = app.arguments();
-    const int wf = int(argl.indexOf(QStringLiteral("--write-floors")));
-    if (wf > 0 && wf + 1 < argl.size())
-        return writeFloors(argl[wf + 1]);
+    if (const QString dir = Bench::floorsDir(argl); !dir.isEmpty())
+        return writeFloors(dir);
 
     Bench::Args a;
     if (!Bench::parse(argl, a) || !a.rest.isEmpty()) {

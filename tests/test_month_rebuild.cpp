@@ -2,6 +2,7 @@
 // the maintenance-work entries (hourly-work rows), against the real database:
 // their results, their all-or-nothing failure, and entries saved by another
 // client while a rebuild runs.
+#include "concurrent_clients.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "timesheet_shop.h"
@@ -15,6 +16,7 @@
 #include <memory>
 
 using namespace Shop;
+using Concurrent::Client;
 
 class MonthRebuildTest : public QObject {
     Q_OBJECT
@@ -63,30 +65,6 @@ void busyMonth()
     tabelRow(Petrov, 2, 3, 2024, {{4, 8}});             // no entries at all
     tabelRow(Petrov, 1, 4, 2024, {{1, 6}});             // another month
 }
-
-// Runs work on a connection of its own in its own thread (another client).
-class Client {
-public:
-    explicit Client(const QString &name, std::function<QString(Connection &)> work)
-    {
-        m_thread.reset(QThread::create([this, name, work] {
-            try {
-                std::unique_ptr<Connection> c(TestDb::otherClient(name));
-                m_result = work(*c);
-            } catch (const std::exception &e) {
-                m_result = QString("error: ") + e.what();
-            }
-        }));
-        m_thread->start();
-    }
-    ~Client() { m_thread->wait(60000); }
-    bool finish() { return m_thread->wait(60000); }
-    QString result() const { return m_result; }
-
-private:
-    std::unique_ptr<QThread> m_thread;
-    QString m_result;
-};
 
 // A trigger that makes every write of a timesheet row fail once the given
 // day column holds a value (created as the cluster's superuser).
