@@ -45,13 +45,7 @@ trap cleanup EXIT
 
 start_program "$db" "$addr"
 
-# Log in with full rights.
-wid=$(wait_window '^Авторизация') || fail "no login window"
-focus "$wid"
-xdotool type --delay 30 -- 61730482
-xdotool key Return
-jid=$(wait_window '^Табель$') || fail "no journal window after login"
-focus "$jid"
+jid=$(login_to_journal) || exit 1
 
 # "Добавить", bottom left of the journal window, with the mouse.
 read -r jw jh < <(size_of "$jid")

@@ -90,6 +90,24 @@ start_program() {
   fail "the program could not reach the virtual display $DISPLAY"
 }
 
+# Types a code into the login window and presses Enter.
+login() {
+  local wid
+  wid=$(wait_window '^Авторизация') || fail "no login window"
+  focus "$wid"
+  xdotool type --delay 30 -- "$1"
+  xdotool key Return
+}
+# Logs in with full rights and prints the id of the journal window, which
+# then has the keyboard: jid=$(login_to_journal) || exit 1
+login_to_journal() {
+  local jid
+  login 61730482
+  jid=$(wait_window '^Табель$') || fail "no journal window after login"
+  focus "$jid"
+  echo "$jid"
+}
+
 # Prints the id of the visible window whose title matches, waiting up to 15 s
 # (less when the program ends).
 wait_window() {

@@ -65,14 +65,6 @@ wait_exit() {
   return 1
 }
 
-login() {
-  local code=$1 wid
-  wid=$(wait_window '^Авторизация') || fail "no login window"
-  focus "$wid"
-  xdotool type --delay 30 -- "$code"
-  xdotool key Return
-}
-
 for code in 61730482 0583 fidrax quorbel tumpo; do
   start_program "$db" "$addr"
   login "$code"

@@ -54,12 +54,7 @@ next=$(psql -h "$addr" -p 5432 -U postgres -d "$db" -tA \
 
 HOME="$out" start_program "$db" "$addr"
 
-wid=$(wait_window '^Авторизация') || fail "no login window"
-focus "$wid"
-xdotool type --delay 30 -- 61730482
-xdotool key Return
-jid=$(wait_window '^Табель$') || fail "no journal window after login"
-focus "$jid"
+jid=$(login_to_journal) || exit 1
 
 # Menu "Отчеты" (third in the menu bar) with the mouse, then its one item.
 click_at "$jid" "${E2E_MENU_X:-190}" 8

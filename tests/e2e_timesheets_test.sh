@@ -58,12 +58,7 @@ trap cleanup EXIT
 
 start_program "$db" "$addr"
 
-wid=$(wait_window '^Авторизация') || fail "no login window"
-focus "$wid"
-xdotool type --delay 30 -- 61730482
-xdotool key Return
-jid=$(wait_window '^Табель$') || fail "no journal window after login"
-focus "$jid"
+jid=$(login_to_journal) || exit 1
 
 # The menu "Табель" (second in the menu bar) with the mouse; its second item
 # "Табель по сменам" with the keyboard.
