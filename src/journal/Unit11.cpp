@@ -53,7 +53,6 @@ void TForm11::BuildLayout()
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(2);
 
-    auto readOnly = [](QLineEdit *e) { return ReadOnlyBox(e); }; // no tab stop
     // Digit-only boxes: 0 to 9 typed or pasted, Backspace and the editing keys.
     auto *digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     auto digitOnly = [digits](QLineEdit *e) {
@@ -61,15 +60,13 @@ void TForm11::BuildLayout()
         return e;
     };
     auto label = [this](const QString &text, const QString &name, QWidget *buddy) {
-        auto *l = named(new QLabel(text, GroupBox1), name);
-        l->setBuddy(buddy);
-        return l;
+        return buddyLabel(text, name, buddy, GroupBox1);
     };
 
-    Edit1 = readOnly(named(new QLineEdit(GroupBox1), QStringLiteral("Edit1"), QStringLiteral("ФИО")));
+    Edit1 = ReadOnlyBox(named(new QLineEdit(GroupBox1), QStringLiteral("Edit1"), QStringLiteral("ФИО")));
     Button3 = named(new QPushButton(QStringLiteral("..."), GroupBox1), QStringLiteral("Button3"),
                     QStringLiteral("Выбрать рабочего"));
-    Edit2 = readOnly(named(new QLineEdit(GroupBox1), QStringLiteral("Edit2"), QStringLiteral("Операция")));
+    Edit2 = ReadOnlyBox(named(new QLineEdit(GroupBox1), QStringLiteral("Edit2"), QStringLiteral("Операция")));
     Button4 = named(new QPushButton(QStringLiteral("..."), GroupBox1), QStringLiteral("Button4"),
                     QStringLiteral("Выбрать операцию"));
     Edit3 = digitOnly(named(new QLineEdit(GroupBox1), QStringLiteral("Edit3"), QStringLiteral("Кол-во")));
@@ -82,9 +79,9 @@ void TForm11::BuildLayout()
     DTimeP->setDate(QDate::currentDate());
     Edit4 = digitOnly(named(new QLineEdit(QStringLiteral("0"), GroupBox1), QStringLiteral("Edit4"),
                             QStringLiteral("Брак")));
-    Edit8 = readOnly(named(new QLineEdit(GroupBox1), QStringLiteral("Edit8"), QStringLiteral("Цена база")));
-    Edit7 = readOnly(named(new QLineEdit(GroupBox1), QStringLiteral("Edit7"), QStringLiteral("Цена итог")));
-    Edit9 = readOnly(named(new QLineEdit(GroupBox1), QStringLiteral("Edit9"), QStringLiteral("Сумма")));
+    Edit8 = ReadOnlyBox(named(new QLineEdit(GroupBox1), QStringLiteral("Edit8"), QStringLiteral("Цена база")));
+    Edit7 = ReadOnlyBox(named(new QLineEdit(GroupBox1), QStringLiteral("Edit7"), QStringLiteral("Цена итог")));
+    Edit9 = ReadOnlyBox(named(new QLineEdit(GroupBox1), QStringLiteral("Edit9"), QStringLiteral("Сумма")));
     for (QPushButton *b : {Button3, Button4}) {
         b->setFixedWidth(26);
         b->setAutoDefault(false);

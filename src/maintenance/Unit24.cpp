@@ -52,17 +52,14 @@ void TForm24::BuildLayout()
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(4);
 
-    auto readOnly = [](QLineEdit *e) { return ReadOnlyBox(e); }; // no tab stop
     auto label = [this](const QString &text, const QString &name, QWidget *buddy) {
-        auto *l = named(new QLabel(text, GroupBox1), name);
-        l->setBuddy(buddy);
-        return l;
+        return buddyLabel(text, name, buddy, GroupBox1);
     };
 
-    Edit1 = readOnly(named(new QLineEdit(GroupBox1), QStringLiteral("Edit1"), QStringLiteral("ФИО")));
+    Edit1 = ReadOnlyBox(named(new QLineEdit(GroupBox1), QStringLiteral("Edit1"), QStringLiteral("ФИО")));
     Button3 = named(new QPushButton(QStringLiteral("..."), GroupBox1), QStringLiteral("Button3"),
                     QStringLiteral("Выбрать рабочего"));
-    Edit2 = readOnly(named(new QLineEdit(GroupBox1), QStringLiteral("Edit2"), QStringLiteral("Номенклатура")));
+    Edit2 = ReadOnlyBox(named(new QLineEdit(GroupBox1), QStringLiteral("Edit2"), QStringLiteral("Номенклатура")));
     Button4 = named(new QPushButton(QStringLiteral("..."), GroupBox1), QStringLiteral("Button4"),
                     QStringLiteral("Выбрать номенклатуру"));
     cb_type_work = named(new QComboBox(GroupBox1), QStringLiteral("cb_type_work"), QStringLiteral("Работа"));

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPointer>
 #include <QScreen>
 #include <QShowEvent>
@@ -127,4 +128,11 @@ void paintToggle(QWidget *w, bool marked, const QColor &markColor)
     QFont f = w->font();
     f.setBold(marked);
     w->setFont(f);
+}
+
+QLabel *buddyLabel(const QString &text, const QString &objectName, QWidget *buddy, QWidget *parent)
+{
+    auto *l = named(new QLabel(text, parent), objectName);
+    l->setBuddy(buddy);
+    return l;
 }

@@ -2,6 +2,8 @@
 #include <QColor>
 #include <QDialog>
 
+class QLabel;
+
 // Base of every window: a dialog shown modally on demand and hidden when
 // closed. FormActivate runs each time the window becomes the program's active
 // window, except when only a message box over it has closed or the user comes
@@ -56,3 +58,7 @@ W *named(W *w, const QString &objectName, const QString &accessibleName = {})
         w->setAccessibleName(accessibleName);
     return w;
 }
+
+// A label named like its component, in parent, that gives the keyboard to
+// buddy (its mnemonic and screen readers name buddy by it).
+QLabel *buddyLabel(const QString &text, const QString &objectName, QWidget *buddy, QWidget *parent);
