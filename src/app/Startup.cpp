@@ -1,4 +1,7 @@
 #include "app/Startup.h"
+#include "app/Settings.h"
+#include "data/DbError.h"
+#include "ui/Msg.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
 #include "reference/Unit10.h"
@@ -21,6 +24,8 @@
 #include "reports/Unit21.h"
 #include "timesheets/Unit19.h"
 #include "timesheets/Unit27.h"
+
+#include <cstdio>
 
 void CreateRemainingWindows()
 {
@@ -57,4 +62,30 @@ bool CreateWindows(const QStringList &args, int buildDate, int buildTime)
         return false;
     CreateRemainingWindows();
     return true;
+}
+
+namespace {
+void toStderr(const QString &line)
+{
+    const QByteArray text = (QStringLiteral("tabel: ") + line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+    std::fflush(stderr);
+}
+} // namespace
+
+void ReportSettingsProblems(const ConnectionSettings &s)
+{
+    for (const QString &p : s.problems) {
+        toStderr(p);
+        Msg::warning(p, QStringLiteral("Настройки подключения"));
+    }
+}
+
+void ReportConnectionFailure(const ConnectionSettings &s, const std::exception &e)
+{
+    toStderr(QStringLiteral("нет подключения к БД: ") + DescribeConnection(s));
+    const auto *db = dynamic_cast<const DbError *>(&e);
+    const QString why = db ? db->text() : QString::fromLocal8Bit(e.what());
+    if (!why.trimmed().isEmpty())
+        toStderr(QStringLiteral("ответ драйвера: ") + why.simplified());
 }

@@ -4,6 +4,8 @@
 #include "reference/Unit5.h"
 #include "reference/Unit8.h"
 #include "app/AppControl.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
 #include "app/Unit23.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
@@ -439,15 +441,20 @@ bool TForm1::FormCreate(const QStringList &args)
 {
     new TDataModule6(this);
     DBGrid2->setDataset(&DataModule6->journal(ShiftNumber));
+    // Command line, then the user's and the system-wide settings file, then
+    // the built-in values.
+    const ConnectionSettings settings = ChooseConnection(args);
+    ReportSettingsProblems(settings);
     try {
         DataModule6->ADO_DB.close();
-        DataModule6->ADO_DB.setConnectionString(ConnectionStringFromArgs(args));
+        DataModule6->ADO_DB.setConnectionString(ConnectionString(settings.database, settings.server));
         DataModule6->ADO_DB.open();
         new TForm23();
         Form23->show();
         Form23->raise();
         Form23->activateWindow();
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        ReportConnectionFailure(settings, e);
         Msg::error(QStringLiteral("Подключение к БД отсутсвует!!!"), QStringLiteral("Ошибка!"));
         EndProgram();
         close();
