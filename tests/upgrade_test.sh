@@ -22,7 +22,7 @@ pg() { psql -h "$addr" -p 5432 -U postgres -X -v ON_ERROR_STOP=1 -q "$@"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"; pg -d postgres -c "drop database if exists $db with (force)" >/dev/null 2>&1' EXIT
 
-pg -d postgres -c "drop database if exists $db with (force)" || exit 1
+pg -d postgres -c "drop database if exists $db with (force)" >/dev/null 2>&1
 pg -d postgres -c "create database $db owner sys" || exit 1
 pg -d "$db" -f "$here/data/schema_1.0.0.sql" >"$work/old_schema.log" 2>&1 \
   || { cat "$work/old_schema.log" >&2; fail "the previous release's schema does not load"; }
@@ -98,7 +98,7 @@ structure() {
       select n.oid, n.nspname from pg_namespace n
        where n.nspname not in ('pg_catalog', 'information_schema', 'pg_toast')
          and n.nspname not like 'pg_temp%' and n.nspname not like 'pg_toast_temp%')
-    select 'relation ' || s.nspname || '.' || c.relname || ' ' || c.relkind
+    select 'relation ' || s.nspname || '.' || c.relname || ' ' || c.relkind::text
       from pg_class c join s on s.oid = c.relnamespace
      where c.relkind in ('r', 'p', 'v', 'm', 'S')
     union all
@@ -117,7 +117,7 @@ structure() {
     select 'index ' || pg_get_indexdef(i.indexrelid)
       from pg_index i join pg_class c on c.oid = i.indexrelid join s on s.oid = c.relnamespace
     union all
-    select 'trigger ' || pg_get_triggerdef(t.oid) || ' ' || t.tgenabled
+    select 'trigger ' || pg_get_triggerdef(t.oid) || ' ' || t.tgenabled::text
       from pg_trigger t join pg_class c on c.oid = t.tgrelid join s on s.oid = c.relnamespace
      where not t.tgisinternal
     union all
