@@ -128,6 +128,9 @@ wait_title() {
   done
   return 1
 }
+# The login window's title carries the build stamp once its first activation
+# has run the version check.
+login_title='^Авторизация \(build: [0-9]{8}\.[0-9]+\)$'
 check_login() {
   local title
   title=$(xdotool getwindowname "$1")
@@ -137,7 +140,7 @@ check_login() {
 
 # 1. Database and server as arguments.
 start "$db" "$addr"
-wid=$(wait_title '^Авторизация') || fail "no login window from the installed program: $(cat "$err")"
+wid=$(wait_title "$login_title") || fail "no login window from the installed program: $(cat "$err")"
 title=$(check_login "$wid") || exit 1
 echo "ok: the installed program shows \"$title\""
 stop_program
@@ -147,7 +150,7 @@ stop_program
 mkdir -p "$conf_home/tabel"
 sed -e "s/^;name=.*/name=$db/" -e "s/^;server=.*/server=$addr/" "$E2E_ROOT/etc/tabel/tabel.conf" >"$conf_home/tabel/tabel.conf"
 start
-wid=$(wait_title '^Авторизация') || fail "no login window from the settings file: $(cat "$err")"
+wid=$(wait_title "$login_title") || fail "no login window from the settings file: $(cat "$err")"
 title=$(check_login "$wid") || exit 1
 echo "ok: started without arguments, the settings file leads to \"$title\""
 stop_program
