@@ -180,4 +180,20 @@ void RebuildHourly(Connection &conn, const MonthPeriod &month, const Progress &p
     rebuild(conn, month, hourly, progress);
 }
 
+void RebuildMonth(Connection &conn, const MonthPeriod &month, const Progress &progress)
+{
+    checkMonth(month);
+    const int days = month.days();
+    Transaction tr(conn);
+    RebuildShifts(conn, month, [&](int day, int) {
+        if (progress)
+            progress(day, 2 * days);
+    });
+    RebuildHourly(conn, month, [&](int day, int) {
+        if (progress)
+            progress(days + day, 2 * days);
+    });
+    tr.commit();
+}
+
 } // namespace MonthRebuild

@@ -45,4 +45,9 @@ void RebuildShifts(Connection &conn, const MonthPeriod &month, const Progress &p
 // are. Throws DbError (nothing changed).
 void RebuildHourly(Connection &conn, const MonthPeriod &month, const Progress &progress = {});
 
+// Both rebuilds of the month, the shift rows and then the hourly-work rows,
+// in one transaction (the caller's when there is one). Progress runs over
+// both: (step, 2 x days in the month). Throws DbError (nothing changed).
+void RebuildMonth(Connection &conn, const MonthPeriod &month, const Progress &progress = {});
+
 } // namespace MonthRebuild
