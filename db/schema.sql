@@ -342,10 +342,14 @@ day_totals as (
   select j.w_id, j.d, sum(j.h) as h from jour j group by 1, 2 having sum(j.h) > 24
 ),
 -- The month's entries with their operation's lowest norm price today.
+norms as (
+  select n.o_id, min(n.price) as base from accounts_dep.norm n group by n.o_id
+),
 entries as (
-  select s.id, s.w_id, s.data, s.smena, s.kol_vo, s.brak, s.cena, s.i_holiday,
-         (select min(n.price) from accounts_dep.norm n where n.o_id = s.o_id) as base
-    from accounts_dep.smena s, bounds b
+  select s.id, s.w_id, s.data, s.smena, s.kol_vo, s.brak, s.cena, s.i_holiday, n.base
+    from accounts_dep.smena s
+    cross join bounds b
+    left join norms n on n.o_id = s.o_id
    where s.data >= b.d1 and s.data < b.d2
 ),
 priced as (
