@@ -5,6 +5,7 @@
 #include "app/Unit23.h"
 #include "data/Unit6.h"
 #include "export/XlsExport.h"
+#include "journal/EntryPrice.h"
 #include "journal/JournalOps.h"
 #include "journal/Unit1.h"
 #include "support/XlsxRead.h"
@@ -35,6 +36,7 @@ private slots:
     void windowFromBothTimesheets();
     void rebuildLeavesWhatTheJournalItselfBreaks();
     void exportOfTheList();
+    void demoShopScenario();
     void onlyFullRightsSeeTheButton();
 
 private:
@@ -372,6 +374,92 @@ void MonthCheckTest::exportOfTheList()
             QCOMPARE(s.at(3 + r, c + 1).value.toString(), rows[r][c]);
     }
     QVERIFY(!s.has(5, 1));
+}
+
+// On the demo shop, which is in order: a timesheet cell spoiled by hand, a
+// worker recorded for 26 hours on one day through the program's own save
+// (shift 1 and shift 2) and one entry's price set off the rule in the
+// database give exactly three lines; after "Перестроить месяц" only the
+// 26-hour day and the price remain.
+void MonthCheckTest::demoShopScenario()
+{
+    TestDb::fresh();
+    TestDb::loadScript(TestDb::sourcePath("db/demo.sql"));
+    const QDate last = TestDb::scalar("select max(data) from accounts_dep.smena").toDate();
+    QVERIFY(last.isValid());
+    const MonthPeriod month = MonthPeriod::of(last);
+    QCOMPARE(checkLines(month), QStringList());
+
+    // A worker and a weekday of the month with nothing recorded yet.
+    QSqlQuery q = DataModule6->ADO_DB.select(
+        "select p.id, d::date from accounts_dep.person p cross join generate_series(:d1::date, :d2::date, "
+        "interval '1 day') d where extract(isodow from d) < 6 and not exists (select 1 from accounts_dep.smena s "
+        "where s.w_id=p.id and s.data=d::date) and not exists (select 1 from accounts_dep.fatigue f where "
+        "f.id_p=p.id and f.d_date=d::date) and exists (select 1 from accounts_dep.smena s where s.w_id=p.id) "
+        "order by 2, 1 limit 1",
+        {{"d1", month.first()}, {"d2", last}});
+    QVERIFY(q.next());
+    const int worker = q.value(0).toInt();
+    const QDate day = q.value(1).toDate();
+    q = DataModule6->ADO_DB.select("select o.id, o.i_id, min(n.price) from accounts_dep.oper o join "
+                                   "accounts_dep.norm n on n.o_id=o.id where o.id not in (7777, 7778) group by "
+                                   "o.id, o.i_id having min(n.price)>0 order by o.id limit 1");
+    QVERIFY(q.next());
+    JournalOps::Entry e;
+    e.worker = worker;
+    e.operation = q.value(0).toInt();
+    e.product = q.value(1).toInt();
+    e.date = day;
+    e.quantity = 10;
+    for (const auto &[shift, hours] : {std::pair{1, 14}, std::pair{2, 12}}) {
+        e.shift = shift;
+        e.hours = hours;
+        e.price = EntryPrice::ApplyFactors(q.value(2).toDouble(), false, shift);
+        QCOMPARE(JournalOps::StoreEntry(DataModule6->ADO_DB, e, true), JournalOps::StoreResult::Stored);
+    }
+    // Entries of two other workers: one's cell spoiled, the other's price.
+    const QString other = "select s.id, s.w_id, s.smena, s.data from accounts_dep.smena s where s.data>=:d1::date "
+                          "and s.data<:d2::date and s.w_id not in (:w::integer, :v::integer) and s.smena between 1 "
+                          "and 4 and s.cena>0 order by s.id limit 1";
+    q = DataModule6->ADO_DB.select(other, {{"d1", month.first()}, {"d2", month.next()}, {"w", worker}, {"v", worker}});
+    QVERIFY(q.next());
+    const int spoiledWorker = q.value(1).toInt();
+    const QDate spoiledDay = q.value(3).toDate();
+    TestDb::exec(QString("update accounts_dep.h_tabel set d%1=d%1+1 where w_id=:w::integer and smena=:s::integer "
+                         "and month=:m::integer and year=:y::integer")
+                     .arg(spoiledDay.day()),
+                 {{"w", spoiledWorker}, {"s", q.value(2).toInt()}, {"m", month.month}, {"y", month.year}});
+    q = DataModule6->ADO_DB.select(
+        other, {{"d1", month.first()}, {"d2", month.next()}, {"w", worker}, {"v", spoiledWorker}});
+    QVERIFY(q.next());
+    const int offWorker = q.value(1).toInt();
+    TestDb::exec("update accounts_dep.smena set cena=round((cena*1.37)::numeric, 2) where id=:id::integer",
+                 {{"id", q.value(0).toInt()}});
+
+    const auto problems = [&] {
+        QStringList out;
+        QSqlQuery c = DataModule6->ADO_DB.select(
+            "select w_id, problem from accounts_dep.month_check(:m::integer, :y::integer)",
+            {{"m", month.month}, {"y", month.year}});
+        while (c.next())
+            out << c.value(1).toString() + ":" + c.value(0).toString();
+        out.sort();
+        return out;
+    };
+    QStringList before, after;
+    m_act = [&](QDialog *d) {
+        if (d != MonthCheckForm)
+            return;
+        before = problems();
+        MonthCheckForm->Button1->click();
+        after = problems();
+    };
+    MonthCheckForm->OpenFor(month);
+    const QString over = QString("Больше 24 ч за день:%1").arg(worker);
+    const QString price = QString("Цена не по нормативу:%1").arg(offWorker);
+    QCOMPARE(before, QStringList({over, price, QString("Часы в табеле не равны журналу:%1").arg(spoiledWorker)}));
+    QCOMPARE(after, QStringList({over, price}));
+    QVERIFY(Msg::shown().isEmpty());
 }
 
 // Runs last: a role's limits hold for the rest of the run.
