@@ -70,3 +70,6 @@ revoke all on all sequences in schema accounts_dep, cmn_contractor, cmn_classifi
 revoke all on schema accounts_dep, cmn_contractor, cmn_classifier, cmn_gds_and_srv, hrms_staffpos,
   cmn_department, adm_role from :"login";
 grant tabel_client to :"login";
+
+-- The month check of the timesheets ("Сверка с журналом").
+grant execute on function accounts_dep.month_check(integer, integer) to tabel_client;

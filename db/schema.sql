@@ -266,6 +266,145 @@ insert into accounts_dep.norm (o_id, norma, price, prize)
 insert into accounts_dep.ver (d, t, delim)
   select 0, 0, '.' where not exists (select 1 from accounts_dep.ver);
 
+------------------------------------------------------------------------------
+-- Month check: the timesheet against the journal and the maintenance works
+------------------------------------------------------------------------------
+alter table accounts_dep.smena add column if not exists i_holiday integer;
+alter table accounts_dep.smena add column if not exists base_cena double precision;
+
+-- One line per difference of the month (p_month, p_year):
+--  - a timesheet cell (shift row or hourly-work row) that is not the sum of
+--    that day's entries of its worker and shift (kind and night flag), a day
+--    of entries missing from the timesheet, and a row without any entries;
+--  - a worker with more than 24 hours on one day across all shifts and
+--    hourly work;
+--  - a journal entry with more rejects than pieces, with a zero price, or
+--    with a price more than 0.01 away from its operation's lowest norm price
+--    today (x 2 for a day off, x 1.2 in shift 3, x 1.5 in shift 4). A day off
+--    is the entry's stored flag where it has one; otherwise a Saturday or
+--    Sunday needs the day-off price and a weekday passes with either price
+--    (public holidays are days off too).
+create or replace function accounts_dep.month_check(p_month integer, p_year integer)
+returns table (w_id integer, fio varchar, data date, smena text, problem text, in_tabel text, in_journal text,
+               sort_key integer)
+language sql stable as $$
+with bounds as (
+  select make_date(p_year, p_month, 1) as d1,
+         (make_date(p_year, p_month, 1) + interval '1 month')::date as d2,
+         extract(day from make_date(p_year, p_month, 1) + interval '1 month' - interval '1 day')::integer as days
+),
+-- The month's timesheet cells, one per row and day of the month; a key of
+-- several rows counts their sum.
+rows_ as (
+  select h.w_id, case when h.smena > 0 then h.smena::integer else h.i_type end as kind,
+         case when h.smena > 0 then 0 else coalesce(h.i_night, 0) end as night,
+         array[h.d1, h.d2, h.d3, h.d4, h.d5, h.d6, h.d7, h.d8, h.d9, h.d10, h.d11, h.d12, h.d13, h.d14, h.d15,
+               h.d16, h.d17, h.d18, h.d19, h.d20, h.d21, h.d22, h.d23, h.d24, h.d25, h.d26, h.d27, h.d28,
+               h.d29, h.d30, h.d31] as days
+    from accounts_dep.h_tabel h
+   where h.month = p_month and h.year = p_year and h.w_id is not null
+     and (h.smena > 0 or h.i_type in (7777, 7778))
+),
+tab as (
+  select r.w_id, r.kind, r.night, u.d::integer as d, sum(u.v)::integer as h
+    from rows_ r cross join lateral unnest(r.days) with ordinality as u(v, d), bounds b
+   where u.v is not null and u.d <= b.days
+   group by 1, 2, 3, 4
+),
+-- The entries' sums by worker, shift (kind, night flag) and day.
+jour as (
+  select s.w_id, s.smena as kind, 0 as night, extract(day from s.data)::integer as d,
+         coalesce(sum(s.time), 0)::integer as h
+    from accounts_dep.smena s, bounds b
+   where s.data >= b.d1 and s.data < b.d2 and s.smena between 1 and 4 and s.w_id is not null
+   group by 1, 2, 3, 4
+  union all
+  select f.id_p::integer, f.id_o::integer, coalesce(f.i_night, 0), extract(day from f.d_date)::integer,
+         coalesce(sum(f.cnt), 0)::integer
+    from accounts_dep.fatigue f, bounds b
+   where f.d_date >= b.d1 and f.d_date < b.d2 and f.id_o in (7777, 7778) and f.id_p is not null
+   group by 1, 2, 3, 4
+),
+cells as (
+  select coalesce(t.w_id, j.w_id) as w_id, coalesce(t.kind, j.kind) as kind,
+         coalesce(t.night, j.night) as night, coalesce(t.d, j.d) as d, t.h as tab_h, j.h as jour_h
+    from tab t full join jour j on j.w_id = t.w_id and j.kind = t.kind and j.night = t.night and j.d = t.d
+   where t.h is distinct from j.h
+),
+-- Rows of the month whose worker has no entries of that shift at all.
+empty_rows as (
+  select distinct r.w_id, r.kind, r.night
+    from rows_ r
+   where not exists (select 1 from jour j where j.w_id = r.w_id and j.kind = r.kind and j.night = r.night)
+     and not exists (select 1 from tab t where t.w_id = r.w_id and t.kind = r.kind and t.night = r.night)
+),
+day_totals as (
+  select j.w_id, j.d, sum(j.h) as h from jour j group by 1, 2 having sum(j.h) > 24
+),
+-- The month's entries with their operation's lowest norm price today.
+norms as (
+  select n.o_id, min(n.price) as base from accounts_dep.norm n group by n.o_id
+),
+entries as (
+  select s.id, s.w_id, s.data, s.smena, s.kol_vo, s.brak, s.cena, s.i_holiday, n.base
+    from accounts_dep.smena s
+    cross join bounds b
+    left join norms n on n.o_id = s.o_id
+   where s.data >= b.d1 and s.data < b.d2
+),
+priced as (
+  select e.*, e.base * case e.smena when 3 then 1.2 when 4 then 1.5 else 1 end as plain_price,
+         e.base * 2 * case e.smena when 3 then 1.2 when 4 then 1.5 else 1 end as day_off_price,
+         case when e.i_holiday is not null then e.i_holiday <> 0 end as day_off,
+         extract(isodow from e.data) >= 6 as weekend
+    from entries e
+),
+lines as (
+  select c.w_id, make_date(p_year, p_month, c.d) as data, c.kind, c.night,
+         'Часы в табеле не равны журналу' as problem, c.tab_h::text as in_tabel, c.jour_h::text as in_journal,
+         1 as sort_key
+    from cells c
+  union all
+  select e.w_id, null::date, e.kind, e.night, 'Часы в табеле не равны журналу', 'пустая строка',
+         'нет записей', 1
+    from empty_rows e
+  union all
+  select d.w_id, make_date(p_year, p_month, d.d), null::integer, null::integer, 'Больше 24 ч за день',
+         (select sum(t.h) from tab t where t.w_id = d.w_id and t.d = d.d)::text, d.h::text, 2
+    from day_totals d
+  union all
+  select p.w_id, p.data, p.smena, 0, 'Брак больше количества', null::text,
+         'брак ' || p.brak || ', кол-во ' || p.kol_vo, 3
+    from priced p
+   where p.brak > p.kol_vo
+  union all
+  select p.w_id, p.data, p.smena, 0, 'Нулевая цена', null::text, 'цена 0', 4
+    from priced p
+   where coalesce(p.cena, 0) = 0
+  union all
+  select p.w_id, p.data, p.smena, 0, 'Цена не по нормативу', null::text,
+         'цена ' || round(p.cena::numeric, 4)::float8 || ', по нормативу '
+           || round((case when p.day_off or (p.day_off is null and p.weekend) then p.day_off_price
+                          else p.plain_price end)::numeric, 4)::float8,
+         5
+    from priced p
+   where coalesce(p.cena, 0) <> 0 and p.base is not null
+     and case when p.day_off then abs(p.cena - p.day_off_price) > 0.01
+              when not p.day_off then abs(p.cena - p.plain_price) > 0.01
+              when p.weekend then abs(p.cena - p.day_off_price) > 0.01
+              else abs(p.cena - p.plain_price) > 0.01 and abs(p.cena - p.day_off_price) > 0.01 end
+)
+select l.w_id, pr.fio, l.data,
+       case when l.kind is null then null
+            when l.kind between 1 and 4 then l.kind::text
+            else coalesce(trim(v.vid), l.kind::text) || case when l.night = 1 then ', ночь' else '' end end,
+       l.problem, l.in_tabel, l.in_journal, l.sort_key
+  from lines l
+  left join accounts_dep.person pr on pr.id = l.w_id
+  left join accounts_dep.vid_oper v on v.id = l.kind and l.kind not between 1 and 4
+ order by pr.fio, l.w_id, l.data nulls first, l.sort_key, l.kind, l.night
+$$;
+
 -- The program's login role
 do $$ begin
   if not exists (select 1 from pg_roles where rolname = 'sys') then

@@ -427,8 +427,9 @@ void EntryEditorTest::sumIgnoresRejectsAndEmptyBoxesBecomeZero()
     Form1->Button1Click();
     QVERIFY(Msg::shown().isEmpty());
     QCOMPARE(entries("kol_vo=0 and time=0 and brak=0"), 1);
-    // No hours: no timesheet row.
-    QCOMPARE(tabelRows(Ivanov, 1, kDay), 0);
+    // No hours: the worker still has a timesheet row, with 0 on the day.
+    QCOMPARE(tabelRows(Ivanov, 1, kDay), 1);
+    QCOMPARE(cell(Ivanov, 1, kDay), QString("0"));
 }
 
 void EntryEditorTest::digitOnlyBoxes()

@@ -22,6 +22,7 @@
 #include "reports/Unit18.h"
 #include "reports/Unit20.h"
 #include "reports/Unit21.h"
+#include "timesheets/MonthCheck.h"
 #include "timesheets/Unit19.h"
 #include "timesheets/Unit27.h"
 
@@ -51,6 +52,7 @@ void CreateRemainingWindows()
     new TForm25();
     new TForm26();
     new TForm27();
+    new TMonthCheckForm();
 }
 
 bool CreateWindows(const QStringList &args, int buildDate, int buildTime)

@@ -3,6 +3,8 @@
 #include "data/Unit6.h"
 #include "journal/Unit1.h"
 #include "reports/Unit18.h"
+#include "timesheets/Unit19.h"
+#include "timesheets/Unit27.h"
 #include "ui/DBGrid.h"
 #include "ui/Msg.h"
 
@@ -119,6 +121,11 @@ void TForm23::ApplyRole(Role role)
     }
     j->N_Reference->menuAction()->setEnabled(false);
     j->N_Tabel->menuAction()->setEnabled(false);
+    // The month check belongs to the timesheets: full rights only.
+    if (Form19)
+        Form19->BtnCheck->setVisible(false);
+    if (Form27)
+        Form27->BtnCheck->setVisible(false);
     if ((role == Role::Foreman || role == Role::Storekeeper) && r) {
         off(r->Button1);
         off(r->Button2);

@@ -26,17 +26,18 @@ struct Cell {
     bool operator==(const Cell &o) const { return worker == o.worker && shift == o.shift && day == o.day; }
 };
 
-// Rewrites the cells in one fixed order (by their rows' lock keys), so two
-// clients rewriting the same two rows cannot wait for each other.
+// Rewrites the cells in the timesheet rows' lock order, so two clients
+// rewriting the same two rows (or one of them and a month rebuild) cannot
+// wait for each other.
 void recomputeCells(Connection &conn, const QList<QPair<Cell, bool>> &cells)
 {
-    QMap<std::tuple<QString, int>, QPair<Cell, bool>> ordered;
+    QMap<std::tuple<TimesheetDay::RowLock, int>, QPair<Cell, bool>> ordered;
     for (const auto &c : cells) {
         if (c.first.shift < 1 || c.first.shift > 4 || !c.first.day.isValid())
             continue;
-        const QString key = TimesheetDay::ShiftRowKey(c.first.worker, c.first.shift, c.first.day.month(),
-                                                      c.first.day.year());
-        ordered.insert({key, c.first.day.day()}, c);
+        const auto row = TimesheetDay::ShiftRow(c.first.worker, c.first.shift, c.first.day.month(),
+                                                c.first.day.year());
+        ordered.insert({row, c.first.day.day()}, c);
     }
     for (const auto &c : ordered)
         TimesheetDay::RecomputeShiftDay(conn, c.first.worker, c.first.shift, c.first.day, c.second);

@@ -34,17 +34,18 @@ Cell cellOf(const QSqlQuery &q)
     return Cell{toInt(q.value(0)), toInt(q.value(1)), toInt(q.value(2)), q.value(3).toDate()};
 }
 
-// Rewrites the cells in one fixed order (by their rows' lock keys), so two
-// clients rewriting the same two rows cannot wait for each other.
+// Rewrites the cells in the timesheet rows' lock order, so two clients
+// rewriting the same two rows (or one of them and a month rebuild) cannot
+// wait for each other.
 void recomputeCells(Connection &conn, const QList<QPair<Cell, bool>> &cells)
 {
-    QMap<std::tuple<QString, int>, QPair<Cell, bool>> ordered;
+    QMap<std::tuple<TimesheetDay::RowLock, int>, QPair<Cell, bool>> ordered;
     for (const auto &c : cells) {
         if (!c.first.day.isValid())
             continue;
-        const QString key = TimesheetDay::HourlyRowKey(c.first.worker, c.first.kind, c.first.night,
-                                                       c.first.day.month(), c.first.day.year());
-        ordered.insert({key, c.first.day.day()}, c);
+        const auto row = TimesheetDay::HourlyRow(c.first.worker, c.first.kind, c.first.night,
+                                                 c.first.day.month(), c.first.day.year());
+        ordered.insert({row, c.first.day.day()}, c);
     }
     for (const auto &c : ordered)
         TimesheetDay::RecomputeHourlyDay(conn, c.first.worker, c.first.kind, c.first.night, c.first.day,

@@ -57,17 +57,6 @@ Keys readKeys(Connection &conn, int width, const QString &sql, const SqlParams &
     return k;
 }
 
-// Takes the advisory locks of the keys, one statement, in the order given.
-void lockAll(Connection &conn, const QStringList &lockKeys)
-{
-    if (lockKeys.isEmpty())
-        return;
-    conn.exec(QStringLiteral("select count(*) from (select pg_advisory_xact_lock(hashtext(u.k)) from "
-                             "unnest(string_to_array(:lock_keys, ',')) with ordinality as u(k, n) "
-                             "order by u.n) as locked"),
-              {{QStringLiteral("lock_keys"), lockKeys.join(QLatin1Char(','))}});
-}
-
 SqlParams monthParams(const MonthPeriod &month)
 {
     return {{QStringLiteral("m"), month.month},
@@ -87,7 +76,7 @@ void checkMonth(const MonthPeriod &month)
 struct RowKind {
     int width;                                   // key components
     QString keysSql;                             // the month's keys, in the source or the table, ordered
-    std::function<QString(const QVector<int> &, const MonthPeriod &)> lockKey;
+    std::function<TimesheetDay::RowLock(const QVector<int> &, const MonthPeriod &)> lockOf;
     QString ownedRows;                           // delete condition of the month's rows; %1 = the owned keys
     QString dayHours;                            // "with t as (...), " over :day
     QString sameRow;                             // row h of sums t
@@ -106,10 +95,11 @@ void rebuild(Connection &conn, const MonthPeriod &month, const RowKind &kind, co
     Transaction tr(conn);
     const SqlParams mp = monthParams(month);
     const Keys keys = readKeys(conn, kind.width, kind.keysSql, mp);
-    QStringList lockKeys;
+    QVector<TimesheetDay::RowLock> locks;
+    locks.reserve(keys.rows.size());
     for (const auto &k : keys.rows)
-        lockKeys << kind.lockKey(k, month);
-    lockAll(conn, lockKeys);
+        locks << kind.lockOf(k, month);
+    TimesheetDay::LockRows(conn, locks);
 
     SqlParams p = mp;
     p.append(keys.params());
@@ -148,12 +138,12 @@ void RebuildShifts(Connection &conn, const MonthPeriod &month, const Progress &p
                        "union select w_id, smena from accounts_dep.h_tabel where smena>0 and month=:m::integer "
                        "and year=:y::integer and w_id is not null order by 1, 2"),
         [](const QVector<int> &k, const MonthPeriod &m) {
-            return TimesheetDay::ShiftRowKey(k[0], k[1], m.month, m.year);
+            return TimesheetDay::ShiftRow(k[0], k[1], m.month, m.year);
         },
         // The month's shift rows of the locked keys (and any row without a worker).
         QStringLiteral("smena>0 and month=:m::integer and year=:y::integer and (w_id is null or (w_id, smena) "
                        "in (%1))"),
-        QStringLiteral("with t as (select smena, w_id, sum(time) as tim from accounts_dep.smena where "
+        QStringLiteral("with t as (select smena, w_id, coalesce(sum(time),0) as tim from accounts_dep.smena where "
                        "data=:day::date and smena>0 group by smena, w_id), "),
         QStringLiteral("h.w_id=t.w_id and h.smena=t.smena and h.smena>0 and h.month=:m::integer and "
                        "h.year=:y::integer"),
@@ -175,12 +165,12 @@ void RebuildHourly(Connection &conn, const MonthPeriod &month, const Progress &p
                        "month=:m::integer and year=:y::integer and w_id is not null and i_type is not null and "
                        "i_night is not null order by 1, 2, 3"),
         [](const QVector<int> &k, const MonthPeriod &m) {
-            return TimesheetDay::HourlyRowKey(k[0], k[1], k[2], m.month, m.year);
+            return TimesheetDay::HourlyRow(k[0], k[1], k[2], m.month, m.year);
         },
         QStringLiteral("smena=0 and month=:m::integer and year=:y::integer and (w_id is null or i_type is null "
                        "or i_night is null or (w_id, i_type, i_night) in (%1))"),
         QStringLiteral("with t as (select f.id_p::integer as w_id, f.id_o::integer as i_type, f.i_night, "
-                       "sum(f.cnt) as tim from accounts_dep.fatigue f where f.d_date=:day::date "
+                       "coalesce(sum(f.cnt),0) as tim from accounts_dep.fatigue f where f.d_date=:day::date "
                        "group by f.id_p, f.id_o, f.i_night), "),
         QStringLiteral("h.w_id=t.w_id and h.i_type=t.i_type and h.i_night=t.i_night and h.smena=0 and "
                        "h.month=:m::integer and h.year=:y::integer"),
@@ -188,6 +178,22 @@ void RebuildHourly(Connection &conn, const MonthPeriod &month, const Progress &p
         QStringLiteral("i_type, w_id, i_night"),
         QStringLiteral("t.i_type, t.w_id, t.i_night")};
     rebuild(conn, month, hourly, progress);
+}
+
+void RebuildMonth(Connection &conn, const MonthPeriod &month, const Progress &progress)
+{
+    checkMonth(month);
+    const int days = month.days();
+    Transaction tr(conn);
+    RebuildShifts(conn, month, [&](int day, int) {
+        if (progress)
+            progress(day, 2 * days);
+    });
+    RebuildHourly(conn, month, [&](int day, int) {
+        if (progress)
+            progress(days + day, 2 * days);
+    });
+    tr.commit();
 }
 
 } // namespace MonthRebuild

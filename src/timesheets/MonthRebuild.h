@@ -12,14 +12,16 @@ class Connection;
 //    maintenance-work entries accounts_dep.fatigue.
 //
 // Each rebuild is one transaction: the month's rows are removed and then
-// filled day by day (day i gets, per row, the sum of that day's hours; a row
-// is created on the first day that has hours), so a failure anywhere leaves
-// the month as it was.
+// filled day by day by the rule TimesheetDay keeps too (day i gets, per row,
+// the sum of that day's hours, 0 when they sum to 0, and stays NULL without
+// entries; a row is created on the first day that has entries), so a failure
+// anywhere leaves the month as it was.
 //
 // Other clients keep saving entries while a rebuild runs. The rebuild first
-// takes, in a fixed order, the per-entry upkeep's advisory lock of every row
-// key the month has at that moment (in the source or in the table), and then
-// removes and rewrites only the rows of those keys:
+// takes, in the rows' lock order (TimesheetDay::RowLock), the per-entry
+// upkeep's advisory lock of every row key the month has at that moment (in
+// the source or in the table), and then removes and rewrites only the rows
+// of those keys:
 //  - an entry whose save holds such a lock is waited for and then counted by
 //    the rebuild; one saved later waits for the rebuild and then rewrites its
 //    day over the rebuilt row;
@@ -42,5 +44,10 @@ void RebuildShifts(Connection &conn, const MonthPeriod &month, const Progress &p
 // month, day i = sum of `cnt` of that day's entries; shift rows stay as they
 // are. Throws DbError (nothing changed).
 void RebuildHourly(Connection &conn, const MonthPeriod &month, const Progress &progress = {});
+
+// Both rebuilds of the month, the shift rows and then the hourly-work rows,
+// in one transaction (the caller's when there is one). Progress runs over
+// both: (step, 2 x days in the month). Throws DbError (nothing changed).
+void RebuildMonth(Connection &conn, const MonthPeriod &month, const Progress &progress = {});
 
 } // namespace MonthRebuild

@@ -4,6 +4,7 @@
 #include "export/XlsExport.h"
 #include "reports/Unit15.h"
 #include "timesheets/DayColumns.h"
+#include "timesheets/MonthCheck.h"
 #include "timesheets/MonthRebuild.h"
 #include "ui/Msg.h"
 #include "ui/Text.h"
@@ -117,7 +118,8 @@ void TForm19::BuildLayout()
     Button5 = named(new QPushButton(QStringLiteral("Обновить"), this), QStringLiteral("Button5"));
     Button6 = named(new QPushButton(QStringLiteral("Печать"), this), QStringLiteral("Button6"));
     Button4 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button4"));
-    for (QPushButton *b : {Button1, Button2, Button4, Button5, Button6})
+    BtnCheck = named(new QPushButton(QStringLiteral("Сверка с журналом"), this), QStringLiteral("BtnCheck"));
+    for (QPushButton *b : {Button1, Button2, Button4, Button5, Button6, BtnCheck})
         b->setAutoDefault(false);
     row->addWidget(monthLabel);
     row->addWidget(ComboBox1);
@@ -125,6 +127,7 @@ void TForm19::BuildLayout()
     row->addWidget(ComboBox2);
     row->addWidget(Button5);
     row->addWidget(Button6);
+    row->addWidget(BtnCheck);
     row->addStretch();
     row->addWidget(Button4);
     lay->addLayout(row);
@@ -138,6 +141,7 @@ void TForm19::ConnectHandlers()
     connect(Button4, &QPushButton::clicked, this, &TForm19::Button4Click);
     connect(Button5, &QPushButton::clicked, this, &TForm19::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &TForm19::Button6Click);
+    connect(BtnCheck, &QPushButton::clicked, this, &TForm19::BtnCheckClick);
     // A change by mouse, keyboard or screen reader applies the period.
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ApplyPeriod(); });
     connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { ApplyPeriod(); });
@@ -372,4 +376,11 @@ void TForm19::Button6Click()
 {
     Form15->Preview(SelectedMonth(), SelectedYear(),
                     ComboBox1->currentText() + QLatin1Char(' ') + ComboBox2->currentText());
+}
+
+void TForm19::BtnCheckClick()
+{
+    MonthCheckForm->OpenFor(Period());
+    // The check may have rebuilt the month.
+    ApplyPeriod();
 }

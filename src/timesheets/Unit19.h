@@ -39,6 +39,7 @@ public:
     void Button4Click(); // "Выход"
     void Button5Click(); // "Обновить"
     void Button6Click(); // "Печать"
+    void BtnCheckClick(); // "Сверка с журналом"
 
     // The look of a cell of a shift grid: value-dependent looks of the day
     // columns (0 silver, 8 bold, above 8 bold on money green), weekend days
@@ -53,6 +54,7 @@ public:
     QPushButton *Button4 = nullptr; // "Выход"
     QPushButton *Button5 = nullptr; // "Обновить"
     QPushButton *Button6 = nullptr; // "Печать"
+    QPushButton *BtnCheck = nullptr; // "Сверка с журналом"
     QProgressBar *PB = nullptr;
     QComboBox *ComboBox1 = nullptr; // month
     QComboBox *ComboBox2 = nullptr; // year

@@ -3,6 +3,7 @@
 #include "export/SheetWriter.h"
 #include "export/XlsExport.h"
 #include "timesheets/DayColumns.h"
+#include "timesheets/MonthCheck.h"
 #include "timesheets/MonthRebuild.h"
 #include "ui/Msg.h"
 #include "ui/Text.h"
@@ -254,11 +255,13 @@ void TForm27::BuildLayout()
     PB->setMinimum(1);
     PB->setVisible(false);
     Button1 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button1"));
-    for (QPushButton *b : {Button1, Button2, Button3, Button5})
+    BtnCheck = named(new QPushButton(QStringLiteral("Сверка с журналом"), this), QStringLiteral("BtnCheck"));
+    for (QPushButton *b : {Button1, Button2, Button3, Button5, BtnCheck})
         b->setAutoDefault(false);
     buttons->addWidget(Button2);
     buttons->addWidget(Button5);
     buttons->addWidget(Button3);
+    buttons->addWidget(BtnCheck);
     buttons->addWidget(PB, 1);
     buttons->addStretch();
     buttons->addWidget(Button1);
@@ -272,6 +275,7 @@ void TForm27::ConnectHandlers()
     connect(Button2, &QPushButton::clicked, this, &TForm27::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm27::Button3Click);
     connect(Button5, &QPushButton::clicked, this, &TForm27::Button5Click);
+    connect(BtnCheck, &QPushButton::clicked, this, &TForm27::BtnCheckClick);
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ApplyPeriod(); });
     connect(cb_year, &QComboBox::currentIndexChanged, this, [this](int idx) {
         if (idx < 0)
@@ -411,6 +415,13 @@ void TForm27::Button5Click()
     WaitCursor wait;
     Current->close();
     Current->open();
+}
+
+void TForm27::BtnCheckClick()
+{
+    MonthCheckForm->OpenFor(Period());
+    // The check may have rebuilt the month.
+    ApplyPeriod();
 }
 
 void TForm27::Button3Click()

@@ -69,12 +69,14 @@ public:
     void Button2Click(); // "Excel"
     void Button3Click(); // "Перестроить": the month's hourly-work rows
     void Button5Click(); // "Обновить"
+    void BtnCheckClick(); // "Сверка с журналом"
 
     ::DBGrid *DBGrid = nullptr; // the grid keeps its component name
     QComboBox *ComboBox1 = nullptr; // month
     QComboBox *cb_year = nullptr;   // year over q_year
     QLabel *L_price8 = nullptr, *L_price7 = nullptr, *L_price = nullptr, *L_all_price = nullptr;
     QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button5 = nullptr;
+    QPushButton *BtnCheck = nullptr; // "Сверка с журналом"
     QProgressBar *PB = nullptr;
 
 protected:
