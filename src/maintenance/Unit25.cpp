@@ -88,7 +88,7 @@ void TForm25::BuildLayout()
     Button1 = named(new QPushButton(QStringLiteral("Расчитать ср.сд."), this), QStringLiteral("Button1"));
     DTPcker1 = named(new QDateEdit(this), QStringLiteral("DTPcker1"), QStringLiteral("Дата"));
     DTPcker1->setCalendarPopup(true);
-    DTPcker1->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DTPcker1->setDisplayFormat(Text::DateFormat());
     DTPcker1->setDate(QDate::currentDate());
     CBox1 = named(new QCheckBox(QStringLiteral("Выходной"), this), QStringLiteral("CBox1"),
                   QStringLiteral("Выходной"));

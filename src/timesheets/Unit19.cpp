@@ -22,11 +22,6 @@ TForm19 *Form19 = nullptr;
 
 namespace {
 
-const QStringList kMonths{QStringLiteral("Январь"),   QStringLiteral("Февраль"), QStringLiteral("Март"),
-                          QStringLiteral("Апрель"),   QStringLiteral("Май"),     QStringLiteral("Июнь"),
-                          QStringLiteral("Июль"),     QStringLiteral("Август"),  QStringLiteral("Сентябрь"),
-                          QStringLiteral("Октябрь"),  QStringLiteral("Ноябрь"),  QStringLiteral("Декабрь")};
-
 constexpr int kFirstYear = 2007;
 
 QList<GridColumn> shiftColumns()
@@ -107,7 +102,7 @@ void TForm19::BuildLayout()
     auto *row = new QHBoxLayout;
     auto *monthLabel = new QLabel(QStringLiteral("Месяц"), this);
     ComboBox1 = named(new QComboBox(this), QStringLiteral("ComboBox1"), QStringLiteral("Месяц"));
-    ComboBox1->addItems(kMonths);
+    ComboBox1->addItems(Text::MonthNames());
     monthLabel->setBuddy(ComboBox1);
     auto *yearLabel = new QLabel(QStringLiteral("Год"), this);
     ComboBox2 = named(new QComboBox(this), QStringLiteral("ComboBox2"), QStringLiteral("Год"));

@@ -21,11 +21,6 @@ TForm27 *Form27 = nullptr;
 
 namespace {
 
-const QStringList kMonths{QStringLiteral("Январь"),   QStringLiteral("Февраль"), QStringLiteral("Март"),
-                          QStringLiteral("Апрель"),   QStringLiteral("Май"),     QStringLiteral("Июнь"),
-                          QStringLiteral("Июль"),     QStringLiteral("Август"),  QStringLiteral("Сентябрь"),
-                          QStringLiteral("Октябрь"),  QStringLiteral("Ноябрь"),  QStringLiteral("Декабрь")};
-
 // The name column's width when no mode has set it.
 constexpr int kNameWidth = 208;
 
@@ -222,7 +217,7 @@ void TForm27::BuildLayout()
     // Footer: the period at the left, the month's totals at the right.
     auto *footer = new QHBoxLayout;
     ComboBox1 = named(new QComboBox(this), QStringLiteral("ComboBox1"), QStringLiteral("Месяц"));
-    ComboBox1->addItems(kMonths);
+    ComboBox1->addItems(Text::MonthNames());
     cb_year = named(new QComboBox(this), QStringLiteral("cb_year"), QStringLiteral("Год"));
     cb_year->setMinimumContentsLength(4);
     footer->addWidget(ComboBox1);
