@@ -16,12 +16,9 @@ TMonthCheckForm *MonthCheckForm = nullptr;
 
 namespace {
 
-const char *const kMonths[] = {"Январь", "Февраль", "Март",     "Апрель",  "Май",    "Июнь",
-                               "Июль",   "Август",  "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
-
 QString monthText(const MonthPeriod &m)
 {
-    return QString::fromUtf8(kMonths[qBound(1, m.month, 12) - 1]) + QLatin1Char(' ') + QString::number(m.year);
+    return Text::MonthName(m.month) + QLatin1Char(' ') + QString::number(m.year);
 }
 
 struct Column {
