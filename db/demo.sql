@@ -6,8 +6,10 @@
 --
 -- Load with psql after db/schema.sql:
 --   psql -v ON_ERROR_STOP=1 -d mill_erp -f db/demo.sql
--- Runs as the database owner or as the program's role sys (no superuser
--- rights needed), in one transaction of its own (do not add psql -1). Loads only into a database without workers: on a second run,
+-- Runs as the owner of the tables (the role that loaded db/schema.sql; no
+-- superuser rights needed; the program's login sys cannot: it may not write
+-- the enterprise tables), in one transaction of its own (do not add psql -1).
+-- Loads only into a database without workers: on a second run,
 -- or on a database that already holds real data, it changes nothing.
 --
 -- Dates are taken relative to current_date, and every "random" choice is a

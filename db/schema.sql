@@ -18,10 +18,9 @@ do $$ begin
   create domain public.t_integer as integer;
 exception when duplicate_object then null; end $$;
 
--- Day-first reading of date text ("05.03.2024" is 5 March) for every session.
-do $$ begin
-  execute format('alter database %I set datestyle = %L', current_database(), 'ISO, DMY');
-end $$;
+-- Day-first reading of date text ("05.03.2024" is 5 March) in this session.
+-- Only here: the program sets it for its own sessions when it connects, and
+-- the database's default stays what the other programs expect.
 set datestyle = 'ISO, DMY';
 
 ------------------------------------------------------------------------------
@@ -201,13 +200,20 @@ create table if not exists accounts_dep.person (
 );
 create index if not exists person_fio on accounts_dep.person (fio);
 
+-- Runs with its owner's rights (the program's login may only read the
+-- persons): it writes only the person that is this worker, and a new worker
+-- never takes over a person of the enterprise that is not one.
 create or replace function accounts_dep.person_sync() returns trigger
-language plpgsql as $$
+language plpgsql security definer set search_path = pg_catalog, pg_temp as $$
 begin
   if tg_op = 'INSERT' then
     insert into cmn_contractor.person (id, s_caption, s_code)
     values (new.id, new.fio, new.id::text)
-    on conflict (id) do update set s_caption = excluded.s_caption, s_code = excluded.s_code;
+    on conflict (id) do nothing;
+    if not found then
+      raise exception 'Номер % уже занят другим лицом предприятия: сохраните работника ещё раз.', new.id
+        using errcode = 'unique_violation';
+    end if;
     return new;
   elsif tg_op = 'UPDATE' then
     update cmn_contractor.person
@@ -405,15 +411,82 @@ select l.w_id, pr.fio, l.data,
  order by pr.fio, l.w_id, l.data nulls first, l.sort_key, l.kind, l.night
 $$;
 
--- The program's login role
-do $$ begin
-  if not exists (select 1 from pg_roles where rolname = 'sys') then
-    create role sys login password 'wompvlk';
+-- The product editor's writes to the goods catalogue. The program's login
+-- reads products through accounts_dep.izdel only and writes the catalogue
+-- only through these functions, which run with their owner's rights and touch
+-- only the goods the editor keeps: rows in its unit of measure 6, never the
+-- fixed rows 7777 and 7778. Goods of other programs stay out of its reach.
+------------------------------------------------------------------------------
+create or replace function accounts_dep.product_guard(p_id numeric) returns void
+language plpgsql stable set search_path = pg_catalog, pg_temp as $$
+declare
+  g record;
+begin
+  select id, s_caption, id_msm_bs into g from cmn_gds_and_srv.gds_and_srv where id = p_id;
+  if not found then
+    return;
+  end if;
+  if g.id in (7777, 7778) then
+    raise exception 'Изделие "%" служебное: его нельзя изменить или удалить.', g.s_caption
+      using errcode = 'insufficient_privilege';
+  end if;
+  if g.id_msm_bs is distinct from 6 then
+    raise exception 'Запись каталога "%" ведёт другая программа: здесь её нельзя изменить или удалить.',
+      g.s_caption using errcode = 'insufficient_privilege';
   end if;
 end $$;
-grant usage on schema accounts_dep, cmn_contractor, cmn_classifier, cmn_gds_and_srv,
-  hrms_staffpos, cmn_department, adm_role to sys;
-grant select, insert, update, delete on all tables in schema accounts_dep, cmn_contractor,
-  cmn_classifier, cmn_gds_and_srv, hrms_staffpos, cmn_department, adm_role to sys;
-grant usage, select, update on all sequences in schema accounts_dep, cmn_contractor,
-  cmn_classifier, cmn_gds_and_srv, hrms_staffpos, cmn_department, adm_role to sys;
+
+-- A new product; returns its id.
+create or replace function accounts_dep.product_insert(p_marka text, p_massa numeric, p_item numeric)
+returns numeric
+language plpgsql security definer set search_path = pg_catalog, pg_temp as $$
+declare
+  v_id numeric;
+begin
+  insert into cmn_gds_and_srv.gds_and_srv (s_caption, s_description, id_msm_bs, massa, id_class_item)
+  values (p_marka, '', 6, p_massa, p_item)
+  returning id into v_id;
+  return v_id;
+end $$;
+
+-- Changes a product; returns the number of rows changed (0: no such product).
+create or replace function accounts_dep.product_update(p_id numeric, p_marka text, p_massa numeric,
+                                                       p_item numeric) returns integer
+language plpgsql security definer set search_path = pg_catalog, pg_temp as $$
+declare
+  n integer;
+begin
+  perform accounts_dep.product_guard(p_id);
+  update cmn_gds_and_srv.gds_and_srv
+     set s_caption = p_marka, s_description = '', id_msm_bs = 6, massa = p_massa, id_class_item = p_item
+   where id = p_id and id_msm_bs = 6 and id not in (7777, 7778);
+  get diagnostics n = row_count;
+  return n;
+end $$;
+
+-- Deletes a product; returns the number of rows deleted (0: no such product).
+create or replace function accounts_dep.product_delete(p_id numeric) returns integer
+language plpgsql security definer set search_path = pg_catalog, pg_temp as $$
+declare
+  n integer;
+begin
+  perform accounts_dep.product_guard(p_id);
+  delete from cmn_gds_and_srv.gds_and_srv where id = p_id and id_msm_bs = 6 and id not in (7777, 7778);
+  get diagnostics n = row_count;
+  return n;
+end $$;
+
+------------------------------------------------------------------------------
+-- The program's login role and what it may touch. The roles belong to the
+-- whole server and are a superuser's step (db/create_roles.sql); what they
+-- may do here is said in one place, db/roles.sql, applied here once the
+-- roles exist, so that every run of this file leaves the grants complete.
+------------------------------------------------------------------------------
+select exists (select 1 from pg_roles where rolname = 'tabel_client') as tabel_roles_exist \gset
+\if :tabel_roles_exist
+\ir roles.sql
+\else
+do $$ begin
+  raise notice 'role tabel_client does not exist yet: nothing granted. Run db/create_roles.sql as a superuser, then db/roles.sql';
+end $$;
+\endif

@@ -19,10 +19,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 admin "drop database if exists $db with (force)"
 trap 'admin "drop database if exists $db with (force)" || true' EXIT
-admin "create database $db template tabel_tpl owner sys"
+admin "create database $db template tabel_tpl owner erp_owner"
 
-# Loaded as the program's role: the demo set-up needs no superuser.
-load() { pg -U sys -d "$db" -f "$src/db/demo.sql" 2>&1; }
+# Loaded as the tables' owner, an ordinary role: the demo set-up needs no superuser.
+load() { pg -U erp_owner -d "$db" -f "$src/db/demo.sql" 2>&1; }
 
 # Everything a load writes, and where the sequences stand.
 fingerprint() {
@@ -242,7 +242,7 @@ SQL
 [ -z "$problems" ] || { echo "$problems" | head -n 40 >&2; fail "demo data are inconsistent"; }
 
 # The sequences stand past the demo rows: inserts that take the defaults work.
-pg -U sys -d "$db" >/dev/null <<'SQL' || fail "an insert with default ids collided with demo rows"
+pg -U erp_owner -d "$db" >/dev/null <<'SQL' || fail "an insert with default ids collided with demo rows"
 begin;
 insert into accounts_dep.person (fio, s_staffpos_hl) values ('Проверкин П.П.', 'Сборщик');
 insert into cmn_classifier.item (id_classifier, id_level, s_caption) values (1, 2, 'Проверка');

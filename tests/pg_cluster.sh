@@ -35,10 +35,26 @@ PY
   as_pg "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 start -o \
     "-c listen_addresses=$addr -c port=5432 -c unix_socket_directories='$dir' -c fsync=off -c full_page_writes=off -c synchronous_commit=off -c max_connections=60 -c autovacuum=off" >/dev/null
   psql() { as_pg "$bin/psql" -h "$dir" -p 5432 -U postgres -v ON_ERROR_STOP=1 -q "$@"; }
-  psql -d postgres -c "create role sys login createdb password 'wompvlk'"
-  psql -d postgres -c "create database tabel_tpl owner sys"
-  psql -d tabel_tpl -f "$3" >/dev/null
-  psql -d tabel_tpl -c "alter database tabel_tpl owner to sys" -c "update pg_database set datistemplate = true where datname = 'tabel_tpl'"
+  # Set up as on a shared database: a superuser creates the roles (tabel_client
+  # and the plain login sys), an ordinary owner role owns the database and
+  # loads the schema, which grants tabel_client what the program may do.
+  psql -d postgres -f "$(dirname "$3")/create_roles.sql"
+  psql -d postgres -c "create role erp_owner login password 'erp_owner'"
+  psql -d postgres -c "create database tabel_tpl owner erp_owner"
+  PGOPTIONS="-c client_min_messages=warning" as_pg "$bin/psql" -h "$dir" -p 5432 -U erp_owner -v ON_ERROR_STOP=1 \
+    -q -d tabel_tpl -f "$3" >/dev/null
+  # The tests' own fixtures (classifier items, departments, goods with fixed
+  # ids, rows removed or reset) are written as sys, so in the template, and
+  # the test databases cloned from it, sys may also read and write every
+  # table of these schemas directly. test_roles checks the program on a
+  # database set up without this.
+  psql -d tabel_tpl -c "grant usage on schema accounts_dep, cmn_contractor, cmn_classifier, cmn_gds_and_srv,
+      hrms_staffpos, cmn_department, adm_role to sys" \
+    -c "grant select, insert, update, delete on all tables in schema accounts_dep, cmn_contractor,
+      cmn_classifier, cmn_gds_and_srv, hrms_staffpos, cmn_department, adm_role to sys" \
+    -c "grant usage, select on all sequences in schema accounts_dep, cmn_contractor, cmn_classifier,
+      cmn_gds_and_srv, hrms_staffpos, cmn_department, adm_role to sys"
+  psql -d tabel_tpl -c "update pg_database set datistemplate = true where datname = 'tabel_tpl'"
   echo "$addr" > "$dir/server"
   echo "test cluster on $addr:5432 in $dir"
   ;;

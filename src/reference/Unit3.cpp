@@ -187,7 +187,7 @@ void TForm3::Button3Click()
         Transaction t(dm.ADO_DB);
         if (entries > 0)
             dm.DelSmena.execute(QStringLiteral("delete from accounts_dep.smena s where s.i_id =:id::integer"), byId);
-        dm.DelSmena.execute(QStringLiteral("delete from cmn_gds_and_srv.gds_and_srv  where id=:id::numeric"), byId);
+        dm.ADO_DB.scalar(QStringLiteral("select accounts_dep.product_delete(:id::numeric)"), byId);
         t.commit();
     }
     iz.reopen();

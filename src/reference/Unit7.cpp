@@ -174,19 +174,20 @@ void TForm7::Button1Click()
         QStringLiteral("izdel:") + marka.toUpper(), check, params, QStringLiteral("Такая марка изделия уже заведена!"),
         [&] {
             if (change) {
-                const int n = dm.SQL_exec.execute(
-                    QStringLiteral("UPDATE cmn_gds_and_srv.gds_and_srv SET s_caption=:marka, s_description='', "
-                                   "id_msm_bs=6, massa=:massa::numeric, id_class_item=:item::numeric where "
-                                   "id=:id::numeric"),
-                    write);
+                // The catalogue is written through the database's product
+                // functions, which keep the program to the goods it manages.
+                const int n = dm.ADO_DB
+                                  .scalar(QStringLiteral("select accounts_dep.product_update(:id::numeric, "
+                                                         ":marka::text, :massa::numeric, :item::numeric)"),
+                                          write)
+                                  .toInt();
                 if (n == 0)
                     throw DbError(
                         QStringLiteral("Изделие не найдено: возможно, его удалили с другого рабочего места."));
             } else {
-                dm.SQL_exec.execute(
-                    QStringLiteral("INSERT INTO cmn_gds_and_srv.gds_and_srv(s_caption, s_description, id_msm_bs, "
-                                   "massa, id_class_item)VALUES(:marka, '', 6, :massa::numeric, :item::numeric)"),
-                    write);
+                dm.ADO_DB.scalar(QStringLiteral("select accounts_dep.product_insert(:marka::text, :massa::numeric, "
+                                                ":item::numeric)"),
+                                 write);
             }
         });
     if (!written)

@@ -39,7 +39,10 @@ static void adminExec(const QString &sql)
     static Connection *admin = nullptr;
     if (!admin) {
         admin = new Connection(QStringLiteral("test_admin"));
-        admin->setConnectionString(ConnectionString(QStringLiteral("postgres"), server()));
+        // The cluster's superuser: the program's login may not create databases.
+        admin->setConnectionString(ConnectionString(QStringLiteral("postgres"), server())
+                                       .replace(QStringLiteral("UID=sys;PWD=wompvlk"),
+                                                QStringLiteral("UID=postgres;PWD=postgres")));
         admin->open();
     }
     admin->exec(sql);
