@@ -9,7 +9,9 @@
 //    pages drawn by a bare drawText loop into QPdfWriter, set against the
 //    engine's PDF with the query; each workbook's cells written through
 //    libxlsxwriter alone, set against the export (with its query where it
-//    runs one).
+//    runs one);
+//  - the preview of the detailed report by workers: from the prepared
+//    pages to its first page on the screen.
 //
 //   bench_reports --db NAME --server ADDR [--reps N] [--date YYYY-MM-DD]
 //   bench_reports --write-floors DIR
@@ -32,6 +34,8 @@
 #include "reports/Unit20.h"
 #include "reports/Unit21.h"
 #include "reports/engine/Engine.h"
+#include "reports/engine/Preview.h"
+#include "ui/Msg.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -166,6 +170,31 @@ int main(int argc, char **argv)
                                 query + paint);
             std::fprintf(stderr, "detailed by workers: query %.1f ms, drawText floor %.1f ms, engine PDF %.1f ms\n",
                          query, paint, ms);
+
+            // The preview shown and its first page painted; it closes again
+            // as soon as that page is there.
+            int paintedAtOpen = 0;
+            Modal::setHandler([&](QDialog *d) {
+                auto *dlg = qobject_cast<Report::PreviewDialog *>(d);
+                if (!dlg)
+                    return int(QDialog::Rejected);
+                dlg->show();
+                QElapsedTimer wait;
+                wait.start();
+                while (dlg->paintedPages() == 0 && !wait.hasExpired(10000))
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+                if (dlg->paintedPages() == 0)
+                    dlg->grab();
+                paintedAtOpen = dlg->paintedPages();
+                dlg->hide();
+                return int(QDialog::Rejected);
+            });
+            Bench::measure(QStringLiteral("preview, first page of detailed by workers"), QString(), slow, {},
+                           [&] { Report::ShowPreview(prepared, {QStringLiteral("Детальный отчет по рабочим"),
+                                                                QStringLiteral("Детальный отчет"), false}); });
+            Modal::setHandler({});
+            std::fprintf(stderr, "preview of %d pages: %d painted when the first was shown\n", pages,
+                         paintedAtOpen);
         }
 
         // The spreadsheet of the year through the window's own button.
