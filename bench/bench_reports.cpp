@@ -164,9 +164,9 @@ int main(int argc, char **argv)
             const double query = Bench::quietMedian(slow, [&] { q.close(); }, [&] { q.open(); });
             q.close();
             const QString bare = dir.filePath(QStringLiteral("floor.pdf"));
-            const double paint = Bench::measureFloor(QStringLiteral("drawText loop -> QPdfWriter, detailed by workers"),
+            const double paint = Bench::measureFloor(QStringLiteral("drawText->PDF, detailed workers"),
                                                      slow, [&] { Bench::paintFloor(prepared, bare); });
-            Bench::printAgainst(QStringLiteral("detailed by workers -> PDF vs query + drawText floor"), ms,
+            Bench::printAgainst(QStringLiteral("detailed workers PDF / query+drawText"), ms,
                                 query + paint);
             std::fprintf(stderr, "detailed by workers: query %.1f ms, drawText floor %.1f ms, engine PDF %.1f ms\n",
                          query, paint, ms);
@@ -189,7 +189,7 @@ int main(int argc, char **argv)
                 dlg->hide();
                 return int(QDialog::Rejected);
             });
-            Bench::measure(QStringLiteral("preview, first page of detailed by workers"), QString(), slow, {},
+            Bench::measure(QStringLiteral("preview first page, detailed workers"), QString(), slow, {},
                            [&] { Report::ShowPreview(prepared, {QStringLiteral("Детальный отчет по рабочим"),
                                                                 QStringLiteral("Детальный отчет"), false}); });
             Modal::setHandler({});
@@ -214,14 +214,14 @@ int main(int argc, char **argv)
             query.close();
             clearFolder(dir.path());
             const XlsExport::Trace trace = Bench::traceOf(exportOnce);
-            const double floor = Bench::measureFloor(QStringLiteral("libxlsxwriter, ") + name, reps,
+            const double floor = Bench::measureFloor(QStringLiteral("libxlsxwriter ") + name, reps,
                                                      [&] { Bench::xlsxFloor(trace, floorBook); });
-            Bench::printAgainst(name + QStringLiteral(" vs query + libxlsxwriter"), ms, q + floor);
+            Bench::printAgainst(QStringLiteral("export ") + name + QStringLiteral(" / query+xlsx"), ms, q + floor);
             std::fprintf(stderr, "%s: %zu cells, query %.1f ms, libxlsxwriter %.1f ms, export %.1f ms\n",
                          name.toUtf8().constData(), trace.cells.size(), q, floor, ms);
         };
         againstFloor(
-            QStringLiteral("export XLS_Rep, year"), xlsRep, slow, f18.XLS_Rep,
+            QStringLiteral("XLS_Rep, year"), xlsRep, slow, f18.XLS_Rep,
             [&] {
                 f18.XLS_Rep.setParam(QStringLiteral("data1"), f18.DTPicker1->date());
                 f18.XLS_Rep.setParam(QStringLiteral("data2"), f18.DTPicker2->date());
@@ -232,7 +232,7 @@ int main(int argc, char **argv)
         const double operations =
             Bench::measure(QStringLiteral("export operations list"), QStringLiteral("floor/export_operations.sql"),
                            a.reps, [&] { clearFolder(dir.path()); }, [&] { f4.Button5Click(); });
-        againstFloor(QStringLiteral("export operations list"), operations, a.reps, f4.XLS_Rep, [] {},
+        againstFloor(QStringLiteral("operations list"), operations, a.reps, f4.XLS_Rep, [] {},
                      [&] { f4.Button5Click(); });
     } catch (const std::exception &e) {
         std::fprintf(stderr, "bench_reports: %s\n", e.what());

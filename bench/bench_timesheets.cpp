@@ -149,10 +149,10 @@ int main(int argc, char **argv)
         auto againstFloor = [&](const QString &name, double ms, double query, const std::function<void()> &exportOnce) {
             clearFolder(dir.path());
             const XlsExport::Trace trace = Bench::traceOf(exportOnce);
-            const double floor = Bench::measureFloor(QStringLiteral("libxlsxwriter, ") + name, a.reps,
+            const double floor = Bench::measureFloor(QStringLiteral("libxlsxwriter ") + name, a.reps,
                                                      [&] { Bench::xlsxFloor(trace, floorBook); });
-            Bench::printAgainst(name + (query > 0 ? QStringLiteral(" vs query + libxlsxwriter")
-                                                  : QStringLiteral(" vs libxlsxwriter")),
+            Bench::printAgainst(QStringLiteral("export ") + name
+                                    + (query > 0 ? QStringLiteral(" / query+xlsx") : QStringLiteral(" / xlsx")),
                                 ms, query + floor);
             std::fprintf(stderr, "%s: %zu cells, query %.1f ms, libxlsxwriter %.1f ms, export %.1f ms\n",
                          name.toUtf8().constData(), trace.cells.size(), query, floor, ms);
@@ -163,7 +163,7 @@ int main(int argc, char **argv)
                                              [&] { f27.Button2Click(); });
             std::fprintf(stderr, "piecework timesheet %d.%d: %d rows\n", month.month, month.year,
                          f27.Current->recordCount());
-            againstFloor(name, ms, 0, [&] { f27.Button2Click(); });
+            againstFloor(QStringLiteral("piecework timesheet"), ms, 0, [&] { f27.Button2Click(); });
             return 0;
         });
         f27.Open(9);
@@ -185,7 +185,7 @@ int main(int argc, char **argv)
                 },
                 [&] { rep.open(); });
             rep.close();
-            againstFloor(name, ms, query, [&] { f19.Button2Click(); });
+            againstFloor(QStringLiteral("timesheet by shifts"), ms, query, [&] { f19.Button2Click(); });
         }
 
         const QString pdf = dir.filePath(QStringLiteral("timesheet.pdf"));
