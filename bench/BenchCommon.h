@@ -8,7 +8,8 @@
 // Output: one line per operation,
 //     BENCH<TAB>operation name<TAB>median ms<TAB>floor file
 // where the floor file (relative to bench/, or "-") holds the same queries
-// for `pgbench -n -f`; run.sh sets these pgbench variables for it:
+// for `pgbench -n -f`, or "=<ms>" is a floor the program measured itself
+// (bench/OutputFloors.h); run.sh sets these pgbench variables for a file:
 //     date (YYYY-MM-DD), dmy (DD.MM.YYYY), day, month, year, nextyear,
 //     first (first day of the month), next (first day of the next month),
 //     worker, product, operation (the journal's sample entry, see
@@ -139,8 +140,8 @@ inline double timeIt(const std::function<void()> &f)
 }
 
 // Runs `prepare` (untimed) and `op` (timed) reps times after two warm-up
-// runs and prints the BENCH line with the median.
-inline void measure(const QString &name, const QString &floorFile, int reps, const std::function<void()> &prepare,
+// runs, prints the BENCH line with the median and returns the median.
+inline double measure(const QString &name, const QString &floorFile, int reps, const std::function<void()> &prepare,
                     const std::function<void()> &op)
 {
     std::vector<double> ms;
@@ -151,9 +152,11 @@ inline void measure(const QString &name, const QString &floorFile, int reps, con
         if (r >= 2)
             ms.push_back(t);
     }
-    std::printf("BENCH\t%s\t%.3f\t%s\n", name.toUtf8().constData(), median(ms),
+    const double m = median(ms);
+    std::printf("BENCH\t%s\t%.3f\t%s\n", name.toUtf8().constData(), m,
                 floorFile.isEmpty() ? "-" : floorFile.toUtf8().constData());
     std::fflush(stdout);
+    return m;
 }
 
 } // namespace Bench

@@ -18,6 +18,7 @@
 // stderr.
 
 #include "BenchCommon.h"
+#include "OutputFloors.h"
 #include "data/DbError.h"
 #include "data/MonthPeriod.h"
 #include "data/Unit6.h"
@@ -142,11 +143,27 @@ int main(int argc, char **argv)
                            QStringLiteral("floor/") + modeFloorFile(m.code), a.reps, {}, [&] { f27.Open(m.code); });
 
         // The piecework export from the open window (mode 9).
+        const QString floorBook = dir.filePath(QStringLiteral("floor.xlsx"));
+        // The cells an export wrote, through the library alone; `query` the
+        // median ms of the export's own query (0 when it has none).
+        auto againstFloor = [&](const QString &name, double ms, double query, const std::function<void()> &exportOnce) {
+            clearFolder(dir.path());
+            const XlsExport::Trace trace = Bench::traceOf(exportOnce);
+            const double floor = Bench::measureFloor(QStringLiteral("libxlsxwriter ") + name, a.reps,
+                                                     [&] { Bench::xlsxFloor(trace, floorBook); });
+            Bench::printAgainst(QStringLiteral("export ") + name
+                                    + (query > 0 ? QStringLiteral(" / query+xlsx") : QStringLiteral(" / xlsx")),
+                                ms, query + floor);
+            std::fprintf(stderr, "%s: %zu cells, query %.1f ms, libxlsxwriter %.1f ms, export %.1f ms\n",
+                         name.toUtf8().constData(), trace.cells.size(), query, floor, ms);
+        };
         Modal::setHandler([&](QDialog *) {
-            Bench::measure(QStringLiteral("export piecework timesheet, month"), QString(), a.reps,
-                           [&] { clearFolder(dir.path()); }, [&] { f27.Button2Click(); });
+            const QString name = QStringLiteral("export piecework timesheet, month");
+            const double ms = Bench::measure(name, QString(), a.reps, [&] { clearFolder(dir.path()); },
+                                             [&] { f27.Button2Click(); });
             std::fprintf(stderr, "piecework timesheet %d.%d: %d rows\n", month.month, month.year,
                          f27.Current->recordCount());
+            againstFloor(QStringLiteral("piecework timesheet"), ms, 0, [&] { f27.Button2Click(); });
             return 0;
         });
         f27.Open(9);
@@ -154,8 +171,22 @@ int main(int argc, char **argv)
 
         TForm19 f19;
         f19.SelectPeriod(month.month, month.year);
-        Bench::measure(QStringLiteral("export timesheet by shifts, month"), QStringLiteral("floor/timesheet_month.sql"),
-                       a.reps, [&] { clearFolder(dir.path()); }, [&] { f19.Button2Click(); });
+        {
+            const QString name = QStringLiteral("export timesheet by shifts, month");
+            const double ms = Bench::measure(name, QStringLiteral("floor/timesheet_month.sql"), a.reps,
+                                             [&] { clearFolder(dir.path()); }, [&] { f19.Button2Click(); });
+            Dataset &rep = f15.H_Tabel;
+            const double query = Bench::quietMedian(
+                a.reps,
+                [&] {
+                    rep.close();
+                    rep.setParam(QStringLiteral("mnth"), month.month);
+                    rep.setParam(QStringLiteral("yea"), month.year);
+                },
+                [&] { rep.open(); });
+            rep.close();
+            againstFloor(QStringLiteral("timesheet by shifts"), ms, query, [&] { f19.Button2Click(); });
+        }
 
         const QString pdf = dir.filePath(QStringLiteral("timesheet.pdf"));
         const QString periodText = f19.ComboBox1->currentText() + QLatin1Char(' ') + f19.ComboBox2->currentText();

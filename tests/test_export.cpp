@@ -1,4 +1,5 @@
 // The spreadsheet export facility against real files, read back by openpyxl.
+#include "export/SheetWriter.h"
 #include "export/XlsExport.h"
 #include "ui/Text.h"
 #include "support/XlsxRead.h"
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 class ExportTest : public QObject {
@@ -31,6 +33,9 @@ private slots:
     void unfinishedWorkbookIsDropped();
     void numberText_data();
     void numberText();
+    void typedNumbers_data();
+    void typedNumbers();
+    void sheetLoopCellsWidthsAndProgress();
 
 private:
     XlsxRead::Book finishAndRead(XlsExport &x);
@@ -401,6 +406,111 @@ void ExportTest::numberText()
     double back = 0;
     QVERIFY(XlsExport::typedNumber(text, &back));
     QCOMPARE(back, value);
+}
+
+// What a typed text reads as: a number (and which) or text.
+void ExportTest::typedNumbers_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("number");
+    QTest::addColumn<double>("value");
+    QTest::newRow("comma") << "ru" << "12,5" << true << 12.5;
+    QTest::newRow("only a fraction") << "ru" << ",5" << true << 0.5;
+    QTest::newRow("trailing comma") << "ru" << "5," << true << 5.0;
+    QTest::newRow("plus sign") << "ru" << "+3" << true << 3.0;
+    QTest::newRow("negative fraction") << "ru" << "-0,25" << true << -0.25;
+    QTest::newRow("exponent, sign") << "ru" << "1E-2" << true << 0.01;
+    QTest::newRow("lower-case exponent") << "ru" << "2,5e2" << true << 250.0;
+    QTest::newRow("C locale point") << "C" << "-7.75" << true << -7.75;
+    QTest::newRow("comma alone") << "ru" << "," << false << 0.0;
+    QTest::newRow("sign alone") << "ru" << "-" << false << 0.0;
+    QTest::newRow("two signs") << "ru" << "--1" << false << 0.0;
+    QTest::newRow("exponent without digits") << "ru" << "1e" << false << 0.0;
+    QTest::newRow("exponent sign only") << "ru" << "1e+" << false << 0.0;
+    QTest::newRow("exponent alone") << "ru" << "e5" << false << 0.0;
+    QTest::newRow("two commas") << "ru" << "1,2,3" << false << 0.0;
+    QTest::newRow("point in ru") << "ru" << "1.5" << false << 0.0;
+    QTest::newRow("comma in C") << "C" << "1,5" << false << 0.0;
+    QTest::newRow("trailing blank") << "ru" << "12 " << false << 0.0;
+    QTest::newRow("trailing line break") << "ru" << "12\n" << false << 0.0;
+    QTest::newRow("group separator") << "ru" << "1 000" << false << 0.0;
+    QTest::newRow("other digits") << "ru" << QString::fromUtf8("\u0661\u0662") << false << 0.0;
+    QTest::newRow("hexadecimal") << "C" << "0x10" << false << 0.0;
+    QTest::newRow("infinity") << "C" << "inf" << false << 0.0;
+    QTest::newRow("too large") << "ru" << "1e400" << false << 0.0;
+}
+
+void ExportTest::typedNumbers()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    QFETCH(bool, number);
+    QFETCH(double, value);
+    QLocale::setDefault(locale == "ru" ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
+    double got = -1;
+    QCOMPARE(XlsExport::typedNumber(text, &got), number);
+    if (number)
+        QCOMPARE(got, value);
+}
+
+// The shared sheet loop: heading and records where they belong, with their
+// formats and fitted widths; the progress from 0 to n, first and last
+// record included, with the pending events processed while it runs.
+void ExportTest::sheetLoopCellsWidthsAndProgress()
+{
+    const int n = 2000;
+    XlsExport x;
+    QVERIFY(x.start("Цикл"));
+    const QList<SheetColumn> columns{
+        {"Фамилия И.О.", [](int r) { return QString("Работник %1").arg(r + 1); }, true, true},
+        {"", {}, false, false}, // an empty column keeps its place
+        {"Сумма", [](int r) { return QString("%1,5").arg(r); }, false, true},
+    };
+    QList<int> ks;
+    bool eventSeen = false, seenBeforeEnd = false;
+    SheetLoop loop;
+    loop.headingRow = 2;
+    loop.progress = [&](int k, int total) {
+        QCOMPARE(total, n);
+        ks << k;
+        if (k == 0)
+            QTimer::singleShot(0, [&] { eventSeen = true; });
+        if (k < n && eventSeen)
+            seenBeforeEnd = true;
+    };
+    QCOMPARE(WriteSheet(x, columns, n, loop), n);
+    QVERIFY(ks.size() >= 3);
+    QCOMPARE(ks.mid(0, 2), (QList<int>{0, 1}));
+    QCOMPARE(ks.last(), n);
+    QVERIFY(std::is_sorted(ks.begin(), ks.end()));
+    QVERIFY(eventSeen);
+    QVERIFY(seenBeforeEnd || ks.size() == 3);
+
+    const XlsxRead::Book b = finishAndRead(x);
+    QVERIFY2(b.ok, qPrintable(b.error));
+    const XlsxRead::Sheet &s = b.sheets[0];
+    QCOMPARE(s.cells.size(), 2 + 2 * n);
+    QVERIFY(s.at(2, 1).bold);
+    QCOMPARE(s.at(2, 1).value.toString(), QString("Фамилия И.О."));
+    QVERIFY(!s.has(2, 2));
+    for (int r : {0, 1, n / 2, n - 1}) {
+        const XlsxRead::Cell name = s.at(3 + r, 1);
+        QCOMPARE(name.value.toString(), QString("Работник %1").arg(r + 1));
+        QCOMPARE(name.format, QString("@"));
+        QVERIFY(!name.bold);
+        const XlsxRead::Cell sum = s.at(3 + r, 3);
+        QVERIFY(sum.number);
+        QCOMPARE(sum.value.toDouble(), r + 0.5);
+    }
+    // Widths follow the widest text, rounded up, plus a character: in A the
+    // bold heading (12 characters at 1.1) outweighs "Работник 2000" (13),
+    // in C "1999,5" (6) the bold "Сумма" (5.5). The file keeps a width a
+    // little wider than the one set (whole pixels with padding).
+    QCOMPARE(int(s.widths.value("A")), 15);
+    QCOMPARE(int(s.widths.value("C")), 7);
+    QVERIFY(!s.widths.contains("B"));
+    QVERIFY(Msg::shown().isEmpty());
 }
 
 QTEST_MAIN(ExportTest)

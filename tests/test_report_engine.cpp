@@ -6,10 +6,15 @@
 #include "reports/engine/Engine.h"
 #include "reports/engine/Expression.h"
 #include "reports/engine/Layout.h"
+#include "reports/engine/Preview.h"
 #include "reports/engine/ReportError.h"
 #include "support/TestDb.h"
 
+#include <QAction>
+#include <QLineEdit>
 #include <QLocale>
+#include <QScrollArea>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace Report;
@@ -48,6 +53,10 @@ private slots:
     void groupHeaderNeverAloneAtPageFoot();
     void emptyQueryStillGivesAPage();
     void grandTotalEqualsSumOfGroupTotals();
+
+    void previewPaintsPagesAsTheyAreShown();
+    void previewZoomModes_data();
+    void previewZoomModes();
 };
 
 void ReportEngineTest::initTestCase()
@@ -339,6 +348,105 @@ void ReportEngineTest::grandTotalEqualsSumOfGroupTotals()
     const QString exact = TestDb::scalar("select sum((0.01 + (i % 7) * 0.1)::numeric(10,2)) "
                                          "from generate_series(0, 2999) i").toString();
     QCOMPARE(texts.last(), Decimal::fromText(exact)->fixed(2, u','));
+}
+
+// 600 numbered lines with a page number under each page.
+static Prepared numberedLines(QPageLayout::Orientation orientation)
+{
+    Layout l;
+    l.orientation = orientation;
+    l.detail = Band("detail", 5);
+    l.detail.add(expr(0, 100, "'D:'+STR(v)"));
+    l.pageFooter = Band("pf", 6);
+    l.pageFooter->add(pageNumber(150, 14));
+    l.compile();
+    Dataset q(DataModule6->ADO_DB, "q", "select i as v from generate_series(1, 600) i order by i");
+    q.open();
+    return Prepare(l, q);
+}
+
+// A long report opens on its first page having painted only what is in
+// view; going to a page paints that page, and its number is shown.
+void ReportEngineTest::previewPaintsPagesAsTheyAreShown()
+{
+    const Prepared p = numberedLines(QPageLayout::Portrait);
+    QVERIFY(p.pages.size() > 10);
+    PreviewDialog dlg(p, {"Проба", "Проба", false});
+    QSignalSpy painted(&dlg, &PreviewDialog::pagePainted);
+    dlg.resize(900, 700);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.grab();
+    QCOMPARE(dlg.pageCount(), int(p.pages.size()));
+    QCOMPARE(dlg.currentPage(), 1);
+    QVERIFY(!painted.isEmpty());
+    QCOMPARE(painted.first().first().toInt(), 1);
+    QVERIFY2(dlg.paintedPages() <= 2, qPrintable(QString::number(dlg.paintedPages())));
+    auto *field = dlg.findChild<QLineEdit *>("PageNumber");
+    QVERIFY(field);
+    QCOMPARE(field->text(), QString("1"));
+
+    const int last = dlg.pageCount();
+    for (const auto &[action, page] : {std::pair{"lastPageAction", last}, std::pair{"prevPageAction", last - 1},
+                                       std::pair{"firstPageAction", 1}, std::pair{"nextPageAction", 2}}) {
+        painted.clear();
+        dlg.findChild<QAction *>(action)->trigger();
+        dlg.grab();
+        QCOMPARE(dlg.currentPage(), page);
+        QCOMPARE(field->text(), QString::number(page));
+        QList<int> pages;
+        for (const QList<QVariant> &args : painted)
+            pages << args.first().toInt();
+        QVERIFY2(pages.contains(page) || dlg.paintedPages() <= 6, qPrintable(action));
+    }
+    // The page typed into the field.
+    field->setText(QString::number(last / 2));
+    emit field->editingFinished();
+    dlg.grab();
+    QCOMPARE(dlg.currentPage(), last / 2);
+    QVERIFY2(dlg.paintedPages() <= 8, qPrintable(QString::number(dlg.paintedPages())));
+}
+
+void ReportEngineTest::previewZoomModes_data()
+{
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<bool>("wholePage");
+    QTest::newRow("portrait, page width") << false << false;
+    QTest::newRow("portrait, whole page") << false << true;
+    QTest::newRow("landscape, page width") << true << false;
+    QTest::newRow("landscape, whole page") << true << true;
+}
+
+// Page width: the paper fills the view's width; whole page: all of the page
+// is in view. Through the toolbar as through the options.
+void ReportEngineTest::previewZoomModes()
+{
+    QFETCH(bool, landscape);
+    QFETCH(bool, wholePage);
+    const Prepared p = numberedLines(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    PreviewDialog dlg(p, {"Проба", "Проба", wholePage});
+    dlg.resize(1000, 700);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    const QSize view = dlg.findChild<QScrollArea *>("PreviewArea")->viewport()->size();
+    const double paperW = landscape ? 297 : 210, paperH = landscape ? 210 : 297;
+    auto check = [&](bool whole) {
+        QCOMPARE(dlg.zoomMode(), whole ? PreviewDialog::FitInView : PreviewDialog::FitToWidth);
+        const double w = paperW * dlg.zoom(), h = paperH * dlg.zoom();
+        const QString why = QString("%1x%2 in %3x%4").arg(w).arg(h).arg(view.width()).arg(view.height());
+        QVERIFY2(w <= view.width(), qPrintable(why));
+        if (whole)
+            QVERIFY2(h <= view.height() && (h > view.height() - 40 || w > view.width() - 40), qPrintable(why));
+        else
+            QVERIFY2(w > view.width() - 40, qPrintable(why));
+    };
+    check(wholePage);
+    dlg.findChild<QAction *>(wholePage ? "fitWidthAction" : "fitPageAction")->trigger();
+    check(!wholePage);
+    const double before = dlg.zoom();
+    dlg.findChild<QAction *>("zoomInAction")->trigger();
+    QVERIFY(dlg.zoom() > before);
+    QCOMPARE(dlg.zoomMode(), PreviewDialog::CustomZoom);
 }
 
 QTEST_MAIN(ReportEngineTest)

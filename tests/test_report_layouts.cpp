@@ -38,6 +38,8 @@ private slots:
     void emptyPeriodStillPrintsAPage();
     void pageNumbersOnALongReport();
     void timesheetHeadingOnEveryPage();
+    void headingLabelsLeftAligned_data();
+    void headingLabelsLeftAligned();
 
 private:
     QString render(SummaryReport *report, Dataset &q, const QString &title, const QDate &from, const QDate &to,
@@ -269,6 +271,42 @@ insert into accounts_dep.h_tabel (w_id, month, year, smena, d5)
     // The day sums of all the worker's rows and their total; April is not in it.
     expectLines(first, {"Иванов И.И. 10 4 14", "Работник 01 7 7"});
     expectLines(PdfText::lines(PdfText::text(pdf, 2)), {"Работник 60 7 7"});
+}
+
+// Texts that are no numbers stand at the left of their places, as the rest.
+void ReportLayoutsTest::headingLabelsLeftAligned_data()
+{
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("summary by workers") << 16 << "Сумма с Р/К";
+    QTest::newRow("timesheet print") << 15 << "Итого";
+}
+
+void ReportLayoutsTest::headingLabelsLeftAligned()
+{
+    QFETCH(int, form);
+    QFETCH(QString, label);
+    TestDb::exec("insert into accounts_dep.h_tabel (w_id, month, year, smena, d1) values (101, 2, 2026, 1, 8)");
+    Report::Prepared p;
+    if (form == 15) {
+        p = Form15->Prepare(2, 2026, "Февраль 2026");
+    } else {
+        Dataset &q = Form16->t_Report;
+        q.close();
+        q.setParam("data1", kFrom);
+        q.setParam("data2", kTo);
+        q.open();
+        p = Form16->Prepare(q);
+        q.close();
+    }
+    int found = 0;
+    for (const Report::Page &page : p.pages)
+        for (const Report::Mark &m : page.marks)
+            if (m.kind == Report::Mark::Text && m.text == label) {
+                ++found;
+                QVERIFY(m.align == Report::Align::Left);
+            }
+    QVERIFY(found > 0);
 }
 
 QTEST_MAIN(ReportLayoutsTest)

@@ -23,8 +23,6 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLocale>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -57,7 +55,7 @@ private:
     QList<QDialog *> m_shown;
     QString m_pdf;
     int m_previews = 0;
-    std::function<void(QPrintPreviewDialog *)> m_onPreview;
+    std::function<void(Report::PreviewDialog *)> m_onPreview;
 };
 
 void ReportsWindowTest::initTestCase()
@@ -97,12 +95,12 @@ void ReportsWindowTest::init()
     // A preview is painted into a PDF instead of being shown.
     Modal::setHandler([this](QDialog *d) {
         m_shown.append(d);
-        if (auto *p = qobject_cast<QPrintPreviewDialog *>(d)) {
+        if (auto *p = qobject_cast<Report::PreviewDialog *>(d)) {
             ++m_previews;
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(m_pdf);
-            emit p->paintRequested(&printer);
+            p->printTo(&printer);
             if (m_onPreview)
                 m_onPreview(p);
         }
@@ -193,10 +191,9 @@ void ReportsWindowTest::previewWindowAndSaveToPdf()
     });
     bool maximised = false, fitWidth = false;
     QString buttonText;
-    m_onPreview = [&](QPrintPreviewDialog *dlg) {
+    m_onPreview = [&](Report::PreviewDialog *dlg) {
         maximised = dlg->windowState() & Qt::WindowMaximized;
-        auto *w = dlg->findChild<QPrintPreviewWidget *>();
-        fitWidth = w && w->zoomMode() == QPrintPreviewWidget::FitToWidth;
+        fitWidth = dlg->zoomMode() == Report::PreviewDialog::FitToWidth;
         auto *save = dlg->findChild<QAction *>("SavePdf");
         QVERIFY(save);
         QVERIFY(dlg->findChild<QToolBar *>()->actions().contains(save));

@@ -7,7 +7,8 @@
 
 // The spreadsheet loop every list export shares: a heading row, then one row
 // per record, the caller's progress caption "Excel (k из N)" updated and the
-// user interface's pending events processed after each record.
+// user interface's pending events processed after the first record, then at
+// most every few hundredths of a second, and after the last one.
 //
 // The writer knows no database: each column reads its value for a row index
 // (0-based) from the caller, which reads its dataset by row number without
@@ -28,7 +29,10 @@ struct SheetLoop {
     // reports and the operations list write; otherwise writeCell with the
     // column's switches (records not bold).
     bool plain = false;
-    // Called with (k, n) before the first record (k = 0) and after each one.
+    // Called with (k, n) before the first record (k = 0), after the first
+    // and the last one, and after the records in between as often as the
+    // loop shows its progress; the pending events are processed after each
+    // call.
     std::function<void(int k, int n)> progress;
 };
 

@@ -18,6 +18,7 @@ namespace {
 
 QString g_folder;
 XlsExport::Opener g_opener;
+XlsExport::Trace *g_trace = nullptr;
 
 // A new workbook holds at most this many sheets.
 constexpr int kMaxSheets = 255;
@@ -79,15 +80,53 @@ void XlsExport::setOpener(Opener opener)
     g_opener = std::move(opener);
 }
 
+void XlsExport::setTrace(Trace *trace)
+{
+    g_trace = trace;
+}
+
 bool XlsExport::typedNumber(const QString &text, double *value)
 {
+    // [+-] (digits [point digits] | point digits) [(e|E) [+-] digits], read
+    // by hand: every cell of every export passes here.
     const QString point = QLocale().decimalPoint();
-    const QString p = QRegularExpression::escape(point);
-    const QRegularExpression re(QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$").arg(p));
-    if (!re.match(text).hasMatch())
+    const QChar *s = text.constData();
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    auto digits = [&]() {
+        const qsizetype from = i;
+        while (i < n && s[i] >= u'0' && s[i] <= u'9')
+            ++i;
+        return i - from;
+    };
+    auto atPoint = [&]() { return !point.isEmpty() && QStringView(text).mid(i).startsWith(point); };
+    if (i < n && (s[i] == u'+' || s[i] == u'-'))
+        ++i;
+    QByteArray c; // the number in the C locale's form
+    c.reserve(n);
+    const qsizetype whole = digits();
+    c.append(QStringView(text).mid(0, i).toLatin1());
+    if (atPoint()) {
+        i += point.size();
+        c.append('.');
+        const qsizetype fracFrom = i;
+        const qsizetype frac = digits();
+        if (whole == 0 && frac == 0)
+            return false;
+        c.append(QStringView(text).mid(fracFrom, frac).toLatin1());
+    } else if (whole == 0) {
         return false;
-    QString c = text;
-    c.replace(point, QStringLiteral("."));
+    }
+    if (i < n && (s[i] == u'e' || s[i] == u'E')) {
+        const qsizetype expFrom = i++;
+        if (i < n && (s[i] == u'+' || s[i] == u'-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+        c.append(QStringView(text).mid(expFrom, i - expFrom).toLatin1());
+    }
+    if (i != n)
+        return false;
     bool ok = false;
     const double d = c.toDouble(&ok);
     if (!ok || !std::isfinite(d))
@@ -179,9 +218,14 @@ bool XlsExport::show()
 {
     if (!m_wb)
         return false;
-    for (const SheetState &s : m_sheets)
-        for (auto it = s.fitted.constBegin(); it != s.fitted.constEnd(); ++it)
+    for (int i = 0; i < m_sheets.size(); ++i) {
+        const SheetState &s = m_sheets[i];
+        for (auto it = s.fitted.constBegin(); it != s.fitted.constEnd(); ++it) {
             worksheet_set_column(s.ws, lxw_col_t(it.key() - 1), lxw_col_t(it.key() - 1), it.value(), nullptr);
+            if (g_trace)
+                g_trace->widths.push_back({i + 1, it.key(), it.value()});
+        }
+    }
     const lxw_error err = workbook_close(m_wb); // frees the workbook whatever the outcome
     m_wb = nullptr;
     m_sheets.clear();
@@ -276,27 +320,42 @@ bool XlsExport::writeCellImpl(int sheet, int column, int row, const QString &tex
     if (row < 1 || row > LXW_ROW_MAX || column < 1 || column > LXW_COL_MAX)
         return writeFailed(sheet, column, row, false);
 
-    // A cell keeps its number format and font until they are set again.
-    CellState &st = m_cells[cellKey(sheet, column, row)];
-    const CellState before = st;
+    // A cell keeps its number format and font until they are set again;
+    // only cells that have either are remembered.
+    const quint64 key = cellKey(sheet, column, row);
+    const auto known = m_cells.constFind(key);
+    const CellState before = known == m_cells.constEnd() ? CellState() : *known;
+    CellState st = before;
     if (textFormat)
         st.text = true;
     if (bold)
         st.bold = *bold;
     lxw_format *fmt = formatFor(st.text, st.bold);
     double number = 0;
+    const bool isNumber = !st.text && typedNumber(text, &number);
+    QByteArray utf8;
     lxw_error err;
-    if (!st.text && typedNumber(text, &number))
+    if (isNumber) {
         err = worksheet_write_number(ws, lxw_row_t(row - 1), lxw_col_t(column - 1), number, fmt);
-    else
-        err = worksheet_write_string(ws, lxw_row_t(row - 1), lxw_col_t(column - 1), text.toUtf8().constData(), fmt);
-    if (err != LXW_NO_ERROR) {
-        st = before;
-        return writeFailed(sheet, column, row, false);
+    } else {
+        utf8 = text.toUtf8();
+        err = worksheet_write_string(ws, lxw_row_t(row - 1), lxw_col_t(column - 1), utf8.constData(), fmt);
     }
+    if (err != LXW_NO_ERROR)
+        return writeFailed(sheet, column, row, false);
+    if (st.text != before.text || st.bold != before.bold) {
+        if (st.text || st.bold)
+            m_cells.insert(key, st);
+        else
+            m_cells.remove(key);
+    }
+    if (g_trace)
+        g_trace->cells.push_back({sheet, column, row, isNumber, number, utf8, st.text, st.bold});
 
     SheetState &s = m_sheets[sheet - 1];
     const double width = text.size() * (st.bold ? 1.1 : 1.0);
+    if (s.longest.size() <= column)
+        s.longest.resize(column + 1, 0.0);
     double &longest = s.longest[column];
     longest = qMax(longest, width);
     if (fitColumn)

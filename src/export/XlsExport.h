@@ -1,9 +1,12 @@
 #pragma once
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QVector>
 #include <functional>
 #include <optional>
+#include <vector>
 
 struct lxw_workbook;
 struct lxw_worksheet;
@@ -88,6 +91,27 @@ public:
     using Opener = std::function<bool(const QString &path)>;
     static void setOpener(Opener opener);
 
+    // What reached the workbook, cell by cell, in the order written, and the
+    // column widths set when it was saved: the benchmarks replay it through
+    // the writing library alone to know the least an export can take.
+    struct Trace {
+        struct Cell {
+            int sheet, column, row; // from 1
+            bool number;            // written as a number (value), else as text (utf8)
+            double value;
+            QByteArray utf8;
+            bool textFormat, bold;  // the cell's format
+        };
+        struct Width {
+            int sheet, column;
+            double width;
+        };
+        std::vector<Cell> cells;
+        std::vector<Width> widths;
+    };
+    // Records every following write into `trace` (nullptr: stop recording).
+    static void setTrace(Trace *trace);
+
 private:
     struct CellState {
         bool text = false;
@@ -95,8 +119,8 @@ private:
     };
     struct SheetState {
         lxw_worksheet *ws = nullptr;
-        QHash<int, double> longest; // column -> widest text written (in character widths)
-        QHash<int, double> fitted;  // column -> width set by the last fit
+        QVector<double> longest;   // [column] widest text written (in character widths)
+        QHash<int, double> fitted; // column -> width set by the last fit
     };
 
     void discard();
@@ -111,6 +135,8 @@ private:
     QString m_temp;
     bool m_visible = false;
     QList<SheetState> m_sheets;
+    // Cells given the text format or a bold font; every other cell has
+    // neither.
     QHash<quint64, CellState> m_cells;
     lxw_format *m_formats[2][2] = {{nullptr, nullptr}, {nullptr, nullptr}};
 };

@@ -40,7 +40,7 @@ Layout TForm15::BuildLayout()
     heading.header.add(label(0, 80, QStringLiteral("Данные за:"), {10, true}).named(QStringLiteral("QRLabel33")));
     for (int d = 1; d <= 31; ++d)
         heading.header.add(label(dayX(d), 5, QString::number(d), bold, Align::Center));
-    heading.header.add(label(265, 12, QStringLiteral("Итого"), bold, Align::Center));
+    heading.header.add(label(265, 12, QStringLiteral("Итого"), bold));
     l.groups.append(heading);
 
     l.detail = Band(QStringLiteral("detail"), 5);

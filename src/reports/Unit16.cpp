@@ -32,7 +32,7 @@ Layout TForm16::BuildLayout()
                     112);
 
     Report::Group fio = GroupOn(QStringLiteral("fio"), true, 160);
-    fio.header.add(label(163, 27, QStringLiteral("Сумма с Р/К"), kLabel, Align::Center));
+    fio.header.add(label(163, 27, QStringLiteral("Сумма с Р/К"), kLabel));
     Band fioFooter(QStringLiteral("fioFooter"), kSumHeight);
     fioFooter.ruleBelow = true;
     fioFooter.add(expr(138, 25, QStringLiteral("SUM(summa)"), kSum, Align::Center).masked("#0.00").resets());

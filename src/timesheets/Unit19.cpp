@@ -330,21 +330,25 @@ void TForm19::Button2Click()
     xls.writeCell(1, 1, 1, ComboBox1->currentText() + QLatin1Char(' ') + ComboBox2->currentText(), true, true,
                   true);
 
+    // Fields by number, found once: the loop reads every cell of the month.
+    QList<int> day;
+    for (int d = 1; d <= 31; ++d)
+        day << rep.fieldIndex(QStringLiteral("sd%1").arg(d));
     QList<SheetColumn> cols;
     cols << SheetColumn{QStringLiteral("Фамилия И.О."),
-                        [&rep](int r) { return Dataset::textOf(rep.valueAt(r, QStringLiteral("fio"))); }, true,
-                        true};
+                        [&rep, f = rep.fieldIndex(QStringLiteral("fio"))](int r) {
+                            return Dataset::textOf(rep.valueAt(r, f));
+                        },
+                        true, true};
     for (int d = 1; d <= 31; ++d)
         cols << SheetColumn{QString::number(d),
-                            [&rep, d](int r) {
-                                return QString::number(wholeOf(rep.valueAt(r, QStringLiteral("sd%1").arg(d))));
-                            },
+                            [&rep, f = day[d - 1]](int r) { return QString::number(wholeOf(rep.valueAt(r, f))); },
                             false, true};
     cols << SheetColumn{QStringLiteral("Итого"),
-                        [&rep](int r) {
+                        [&rep, day](int r) {
                             qint64 sum = 0;
-                            for (int d = 1; d <= 31; ++d)
-                                sum += wholeOf(rep.valueAt(r, QStringLiteral("sd%1").arg(d)));
+                            for (int f : day)
+                                sum += wholeOf(rep.valueAt(r, f));
                             return QString::number(sum);
                         },
                         false, true};

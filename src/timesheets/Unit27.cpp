@@ -456,8 +456,12 @@ void TForm27::Button2Click()
     xls.writeCell(1, 1, 1, ComboBox1->currentText() + QLatin1Char(' ') + QString::number(SelectedYear()), true,
                   true, true);
 
+    // Fields by number, found once: the loop reads every cell of the month.
     auto field = [&ds](const QString &name) {
-        return [&ds, name](int r) { return Dataset::textOf(ds.valueAt(r, name)); };
+        return [&ds, f = ds.fieldIndex(name)](int r) { return Dataset::textOf(ds.valueAt(r, f)); };
+    };
+    auto number = [&ds](const QString &name) {
+        return [&ds, f = ds.fieldIndex(name)](int r) { return numberCell(ds.valueAt(r, f)); };
     };
     QList<SheetColumn> cols;
     cols << SheetColumn{QStringLiteral("Фамилия И.О."), field(QStringLiteral("fio")), true, true};
@@ -465,19 +469,19 @@ void TForm27::Button2Click()
                         true};
     for (int d = 1; d <= 31; ++d)
         cols << SheetColumn{QString::number(d),
-                            [&ds, d](int r) {
-                                const QVariant v = ds.valueAt(r, QStringLiteral("d%1").arg(d));
+                            [&ds, f = ds.fieldIndex(QStringLiteral("d%1").arg(d))](int r) {
+                                const QVariant v = ds.valueAt(r, f);
                                 const QString t = numberCell(v);
                                 return t.isEmpty() ? QStringLiteral("0") : t;
                             },
                             false, true};
     cols << SheetColumn{QStringLiteral("Итого (ч.)"),
-                        [&ds](int r) { return numberCell(ds.valueAt(r, QStringLiteral("i_time"))); }, false, true};
+                        number(QStringLiteral("i_time")), false, true};
     cols << SheetColumn{QStringLiteral("Итого (р.)"),
-                        [&ds](int r) { return numberCell(ds.valueAt(r, QStringLiteral("f_price"))); }, false, true};
+                        number(QStringLiteral("f_price")), false, true};
     if (hourPrice)
         cols << SheetColumn{QStringLiteral("Час (р.)"),
-                            [&ds](int r) { return numberCell(ds.valueAt(r, QStringLiteral("average_price"))); },
+                            number(QStringLiteral("average_price")),
                             false, true};
     SheetLoop loop;
     loop.headingRow = 2;

@@ -301,24 +301,20 @@ QStringList FontFamilies()
     return {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")};
 }
 
-void Render(const Prepared &report, QPrinter *printer)
-{
-    printer->setFullPage(true);
-    printer->setPageSize(QPageSize(QPageSize::A4));
-    printer->setPageOrientation(report.orientation);
-    QPainter painter;
-    if (!painter.begin(printer))
-        throw ReportError(QStringLiteral("Не удалось начать печать отчета"));
-    const double dpmm = printer->resolution() / 25.4;
-    const double off = report.margin;
-    auto px = [&](const QRectF &mm) {
-        return QRectF((mm.x() + off) * dpmm, (mm.y() + off) * dpmm, mm.width() * dpmm, mm.height() * dpmm);
-    };
-    QPen rule(kInk);
-    rule.setWidthF(kRuleMm * dpmm);
+struct PagePainter::State {
+    const Prepared &report;
+    QPaintDevice *device;
+    double dpmm;
+    QPen rule;
     QHash<quint32, QFont> fonts;
-    auto fontFor = [&](const Font &f) -> const QFont & {
-        const quint32 key = quint32(f.pt * 10) * 2 + (f.bold ? 1 : 0);
+    QHash<quint32, QFontMetricsF> metrics;
+    // Widths of the texts met so far, per face: report pages repeat most of
+    // their texts (names, kinds, small numbers).
+    QHash<quint32, QHash<QString, double>> widths;
+
+    static quint32 keyOf(const Font &f) { return quint32(f.pt * 10) * 2 + (f.bold ? 1 : 0); }
+    const QFont &fontFor(quint32 key, const Font &f)
+    {
         auto it = fonts.find(key);
         if (it == fonts.end()) {
             QFont font;
@@ -328,13 +324,16 @@ void Render(const Prepared &report, QPrinter *printer)
             it = fonts.insert(key, font);
         }
         return *it;
-    };
-    auto fontKey = [](const Font &f) { return quint32(f.pt * 10) * 2 + (f.bold ? 1 : 0); };
-    quint32 currentFont = 0;
-    // Widths of the texts met so far, per face: report pages repeat most of
-    // their texts (names, kinds, small numbers).
-    QHash<quint32, QHash<QString, double>> widths;
-    auto widthOf = [&widths](quint32 key, const QFontMetricsF &fm, const QString &text) {
+    }
+    const QFontMetricsF &metricsFor(quint32 key, const QFont &font)
+    {
+        auto it = metrics.find(key);
+        if (it == metrics.end())
+            it = metrics.insert(key, QFontMetricsF(font, device));
+        return *it;
+    }
+    double widthOf(quint32 key, const QFontMetricsF &fm, const QString &text)
+    {
         QHash<QString, double> &w = widths[key];
         auto it = w.constFind(text);
         if (it != w.constEnd())
@@ -342,80 +341,104 @@ void Render(const Prepared &report, QPrinter *printer)
         const double v = fm.horizontalAdvance(text);
         w.insert(text, v);
         return v;
+    }
+};
+
+PagePainter::PagePainter(const Prepared &report, QPaintDevice *device)
+    : d(new State{report, device, device->logicalDpiX() / 25.4, QPen(kInk), {}, {}, {}})
+{
+    d->rule.setWidthF(kRuleMm * d->dpmm);
+}
+
+PagePainter::~PagePainter() = default;
+
+void PagePainter::paint(QPainter &painter, int page)
+{
+    if (page < 0 || page >= d->report.pages.size())
+        return;
+    const double dpmm = d->dpmm;
+    const double off = d->report.margin;
+    auto px = [&](const QRectF &mm) {
+        return QRectF((mm.x() + off) * dpmm, (mm.y() + off) * dpmm, mm.width() * dpmm, mm.height() * dpmm);
     };
-    QHash<quint32, QFontMetricsF> metrics;
-    auto metricsFor = [&](const Font &f, const QFont &font) -> const QFontMetricsF & {
-        const quint32 key = quint32(f.pt * 10) * 2 + (f.bold ? 1 : 0);
-        auto it = metrics.find(key);
-        if (it == metrics.end())
-            it = metrics.insert(key, QFontMetricsF(font, printer));
-        return *it;
-    };
+    quint32 currentFont = ~0u;
+    for (const Mark &m : d->report.pages[page].marks) {
+        switch (m.kind) {
+        case Mark::Fill:
+            painter.fillRect(px(m.rect), m.color);
+            break;
+        case Mark::Frame:
+            painter.setPen(d->rule);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(px(m.rect));
+            break;
+        case Mark::Line: {
+            painter.setPen(d->rule);
+            const QRectF r = px(m.rect);
+            painter.drawLine(r.topLeft(), r.bottomRight());
+            break;
+        }
+        case Mark::Text: {
+            const quint32 key = State::keyOf(m.font);
+            const QFont &font = d->fontFor(key, m.font);
+            if (key != currentFont) {
+                painter.setFont(font);
+                currentFont = key;
+            }
+            painter.setPen(kInk);
+            const QFontMetricsF &fm = d->metricsFor(key, font);
+            const QRectF r = px(m.rect);
+            QString text = m.text;
+            double wide = d->widthOf(key, fm, text);
+            double factor = 1;
+            // A left-aligned text wider than its place is narrowed to fit
+            // (down to three quarters of its width); a value longer than
+            // that is cut with an ellipsis. Numbers are never touched.
+            if (m.align == Align::Left && r.width() > 0) {
+                const double room = r.width() - 0.4 * dpmm; // a hair of space before the next column
+                if (wide > room) {
+                    constexpr double kNarrowest = 0.75;
+                    if (m.elide && wide * kNarrowest > room) {
+                        text = fm.elidedText(text, Qt::ElideRight, room / kNarrowest);
+                        wide = fm.horizontalAdvance(text);
+                    }
+                    factor = qMax(kNarrowest, room / wide);
+                }
+            }
+            double x = r.left();
+            if (m.align == Align::Center)
+                x += (r.width() - wide) / 2;
+            else if (m.align == Align::Right)
+                x += r.width() - wide;
+            const double baseline = r.top() + (r.height() - fm.height()) / 2 + fm.ascent();
+            if (factor < 1) {
+                painter.save();
+                painter.translate(x, 0);
+                painter.scale(factor, 1);
+                painter.drawText(QPointF(0, baseline), text);
+                painter.restore();
+            } else {
+                painter.drawText(QPointF(x, baseline), text);
+            }
+            break;
+        }
+        }
+    }
+}
+
+void Render(const Prepared &report, QPrinter *printer)
+{
+    printer->setFullPage(true);
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    printer->setPageOrientation(report.orientation);
+    QPainter painter;
+    if (!painter.begin(printer))
+        throw ReportError(QStringLiteral("Не удалось начать печать отчета"));
+    PagePainter pages(report, printer);
     for (int i = 0; i < report.pages.size(); ++i) {
         if (i > 0)
             printer->newPage();
-        for (const Mark &m : report.pages[i].marks) {
-            switch (m.kind) {
-            case Mark::Fill:
-                painter.fillRect(px(m.rect), m.color);
-                break;
-            case Mark::Frame:
-                painter.setPen(rule);
-                painter.setBrush(Qt::NoBrush);
-                painter.drawRect(px(m.rect));
-                break;
-            case Mark::Line: {
-                painter.setPen(rule);
-                const QRectF r = px(m.rect);
-                painter.drawLine(r.topLeft(), r.bottomRight());
-                break;
-            }
-            case Mark::Text: {
-                const quint32 key = fontKey(m.font);
-                const QFont &font = fontFor(m.font);
-                if (key != currentFont) {
-                    painter.setFont(font);
-                    currentFont = key;
-                }
-                painter.setPen(kInk);
-                const QFontMetricsF &fm = metricsFor(m.font, font);
-                const QRectF r = px(m.rect);
-                QString text = m.text;
-                double wide = widthOf(key, fm, text);
-                double factor = 1;
-                // A left-aligned text wider than its place is narrowed to fit
-                // (down to three quarters of its width); a value longer than
-                // that is cut with an ellipsis. Numbers are never touched.
-                if (m.align == Align::Left && r.width() > 0) {
-                    const double room = r.width() - 0.4 * dpmm; // a hair of space before the next column
-                    if (wide > room) {
-                        constexpr double kNarrowest = 0.75;
-                        if (m.elide && wide * kNarrowest > room) {
-                            text = fm.elidedText(text, Qt::ElideRight, room / kNarrowest);
-                            wide = fm.horizontalAdvance(text);
-                        }
-                        factor = qMax(kNarrowest, room / wide);
-                    }
-                }
-                double x = r.left();
-                if (m.align == Align::Center)
-                    x += (r.width() - wide) / 2;
-                else if (m.align == Align::Right)
-                    x += r.width() - wide;
-                const double baseline = r.top() + (r.height() - fm.height()) / 2 + fm.ascent();
-                if (factor < 1) {
-                    painter.save();
-                    painter.translate(x, 0);
-                    painter.scale(factor, 1);
-                    painter.drawText(QPointF(0, baseline), text);
-                    painter.restore();
-                } else {
-                    painter.drawText(QPointF(x, baseline), text);
-                }
-                break;
-            }
-            }
-        }
+        pages.paint(painter, i);
     }
     painter.end();
 }

@@ -5,7 +5,11 @@
 #include <QRectF>
 #include <QVector>
 
+#include <memory>
+
 class Dataset;
+class QPainter;
+class QPaintDevice;
 class QPrinter;
 
 namespace Report {
@@ -43,6 +47,24 @@ struct Prepared {
 // pages. The layout must be compiled; its expressions are bound to the
 // dataset's fields here, once. A dataset without rows still gives a page.
 Prepared Prepare(Layout &layout, const Dataset &data);
+
+// Paints the pages of a prepared report one at a time onto a painter open on
+// `device` (a printer, or an image as big as the page), at the device's
+// resolution, the page's top left corner at the device's origin. Faces,
+// their metrics and the widths of texts met are kept from page to page.
+class PagePainter {
+public:
+    PagePainter(const Prepared &report, QPaintDevice *device);
+    ~PagePainter();
+    PagePainter(const PagePainter &) = delete;
+    PagePainter &operator=(const PagePainter &) = delete;
+
+    void paint(QPainter &painter, int page);
+
+private:
+    struct State;
+    std::unique_ptr<State> d;
+};
 
 // Paints a prepared report onto the printer: A4 in the report's orientation,
 // one printer page per report page.
