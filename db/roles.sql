@@ -70,3 +70,12 @@ revoke all on all sequences in schema accounts_dep, cmn_contractor, cmn_classifi
 revoke all on schema accounts_dep, cmn_contractor, cmn_classifier, cmn_gds_and_srv, hrms_staffpos,
   cmn_department, adm_role from :"login";
 grant tabel_client to :"login";
+
+-- Change history and closed months: the history is read, never written
+-- directly (its rows come from the triggers, which run as their owner),
+-- never changed or deleted.
+revoke all on accounts_dep.change_log from tabel_client, :"login";
+grant select on accounts_dep.change_log to tabel_client;
+revoke all on sequence accounts_dep.change_log_id_seq from tabel_client, :"login";
+grant select, insert, delete on accounts_dep.closed_month to tabel_client;
+revoke update, truncate on accounts_dep.closed_month from tabel_client;
