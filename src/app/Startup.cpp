@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "journal/EntryHistory.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
 #include "reference/Unit10.h"
@@ -46,6 +47,7 @@ void CreateRemainingWindows()
     new TForm25();
     new TForm26();
     new TForm27();
+    new EntryHistoryWindow();
 }
 
 bool CreateWindows(const QStringList &args, int buildDate, int buildTime)
