@@ -16,6 +16,7 @@
 #include "ui/Msg.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>

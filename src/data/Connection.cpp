@@ -8,7 +8,9 @@
 #include <QSet>
 #include <QSysInfo>
 
+#include <pwd.h>
 #include <sql.h>
+#include <unistd.h>
 #include <sqlext.h>
 
 namespace {
@@ -193,6 +195,9 @@ QString Connection::osUser()
         if (!v.isEmpty())
             return v;
     }
+    // Started without a login environment: the account's own name.
+    if (const passwd *pw = getpwuid(geteuid()); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
     return {};
 }
 
