@@ -421,22 +421,37 @@ drop trigger if exists fatigue_history on accounts_dep.fatigue;
 create trigger fatigue_history after insert or update or delete on accounts_dep.fatigue
   for each row execute function accounts_dep.fatigue_history();
 
--- Timesheet rows of a closed month stay as they are.
+-- Timesheet rows of a closed month stay as they are: checked once per
+-- statement over the rows it wrote, so month rebuilds pay one look-up.
 create or replace function accounts_dep.h_tabel_closed_month() returns trigger
 language plpgsql security definer set search_path = pg_catalog, accounts_dep as $$
+declare
+  y integer;
+  m integer;
 begin
-  if tg_op <> 'INSERT' then
-    perform accounts_dep.refuse_closed_month(old.year, old.month);
+  if tg_op in ('UPDATE', 'DELETE') then
+    select c.year, c.month into y, m from accounts_dep.closed_month c
+     where exists (select 1 from old_rows r where r.year = c.year and r.month = c.month) limit 1;
+    perform accounts_dep.refuse_closed_month(y, m);
   end if;
-  if tg_op <> 'DELETE' and (tg_op = 'INSERT' or new.year is distinct from old.year
-                            or new.month is distinct from old.month) then
-    perform accounts_dep.refuse_closed_month(new.year, new.month);
+  if tg_op in ('UPDATE', 'INSERT') then
+    select c.year, c.month into y, m from accounts_dep.closed_month c
+     where exists (select 1 from new_rows r where r.year = c.year and r.month = c.month) limit 1;
+    perform accounts_dep.refuse_closed_month(y, m);
   end if;
-  return case when tg_op = 'DELETE' then old else new end;
+  return null;
 end $$;
 drop trigger if exists h_tabel_closed_month on accounts_dep.h_tabel;
-create trigger h_tabel_closed_month before insert or update or delete on accounts_dep.h_tabel
-  for each row execute function accounts_dep.h_tabel_closed_month();
+drop trigger if exists h_tabel_closed_month_insert on accounts_dep.h_tabel;
+create trigger h_tabel_closed_month_insert after insert on accounts_dep.h_tabel
+  referencing new table as new_rows for each statement execute function accounts_dep.h_tabel_closed_month();
+drop trigger if exists h_tabel_closed_month_update on accounts_dep.h_tabel;
+create trigger h_tabel_closed_month_update after update on accounts_dep.h_tabel
+  referencing old table as old_rows new table as new_rows
+  for each statement execute function accounts_dep.h_tabel_closed_month();
+drop trigger if exists h_tabel_closed_month_delete on accounts_dep.h_tabel;
+create trigger h_tabel_closed_month_delete after delete on accounts_dep.h_tabel
+  referencing old table as old_rows for each statement execute function accounts_dep.h_tabel_closed_month();
 
 -- Closing and reopening a month are recorded in the history (row id yyyymm).
 create or replace function accounts_dep.closed_month_history() returns trigger
