@@ -172,6 +172,20 @@ int main(int argc, char **argv)
             if (JournalOps::StoreEntry(db, e, true) != JournalOps::StoreResult::Stored)
                 throw DbError(QStringLiteral("the sample entry is a duplicate"));
         });
+        // A change of the saved entry's quantity, and its acceptance toggle:
+        // the writes whose history records old and new values.
+        removeSaved();
+        JournalOps::StoreEntry(db, e, true);
+        JournalOps::Entry changed = e;
+        changed.id = db.scalar(lastId, w).toInt();
+        Bench::measure(QStringLiteral("entry change"), QString(), a.reps, [&] { ++changed.quantity; }, [&] {
+            if (JournalOps::StoreEntry(db, changed, false) != JournalOps::StoreResult::Stored)
+                throw DbError(QStringLiteral("the sample entry is a duplicate"));
+        });
+        QString mark = QStringLiteral("no");
+        Bench::measure(QStringLiteral("entry acceptance"), QString(), a.reps,
+                       [&] { mark = JournalOps::NextMark(mark); },
+                       [&] { JournalOps::SetMark(db, changed.id, mark); });
         int savedId = 0;
         Bench::measure(
             QStringLiteral("entry deletion"), QStringLiteral("floor/entry_delete.sql"), a.reps,

@@ -157,3 +157,12 @@ begin
     execute format('grant usage on type %s to tabel_client', r.typ);
   end loop;
 end $$;
+
+-- Change history and closed months: the history is read, never written
+-- directly (its rows come from the triggers, which run as their owner),
+-- never changed or deleted.
+revoke all on accounts_dep.change_log from tabel_client, :"login";
+grant select on accounts_dep.change_log to tabel_client;
+revoke all on sequence accounts_dep.change_log_id_seq from tabel_client, :"login";
+grant select, insert, delete on accounts_dep.closed_month to tabel_client;
+revoke update, truncate on accounts_dep.closed_month from tabel_client;

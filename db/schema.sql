@@ -433,6 +433,213 @@ begin
   if g.id_msm_bs is distinct from 6 then
     raise exception 'Запись каталога "%" ведёт другая программа: здесь её нельзя изменить или удалить.',
       g.s_caption using errcode = 'insufficient_privilege';
+
+-- Change history and closed months.
+-- Every insert, update and delete of journal entries (smena) and maintenance
+-- entries (fatigue) is recorded in change_log by the triggers below, with
+-- the server time, the database role, and what the client's session says of
+-- itself: the program sets tabel.role, tabel.os_user and tabel.host (and its
+-- application_name) at connect; other programs are known by their role,
+-- application_name and address. The history is append-only: rows come only
+-- from these triggers, and no role may change or delete them.
+-- A month in closed_month is read-only for journal entries, maintenance
+-- entries and timesheet rows; the refusal carries SQLSTATE TB001.
+------------------------------------------------------------------------------
+create table if not exists accounts_dep.change_log (
+  id               bigserial primary key,
+  changed_at       timestamptz not null default clock_timestamp(),
+  table_name       varchar(63) not null,
+  row_id           integer,
+  action           varchar(16) not null,
+  entry_date       date,
+  old_values       jsonb,
+  new_values       jsonb,
+  db_role          varchar(63) not null default session_user,
+  app_role         text,
+  os_user          text,
+  host             text,
+  application_name text,
+  client_addr      inet
+);
+create index if not exists change_log_row on accounts_dep.change_log (table_name, row_id, id);
+create index if not exists change_log_deleted on accounts_dep.change_log (table_name, entry_date)
+  where action = 'delete';
+
+create table if not exists accounts_dep.closed_month (
+  year      smallint not null,
+  month     smallint not null check (month between 1 and 12),
+  closed_at timestamptz not null default clock_timestamp(),
+  closed_by text,
+  primary key (year, month)
+);
+
+-- The history takes rows from the triggers only and keeps them for good.
+create or replace function accounts_dep.change_log_guard() returns trigger
+language plpgsql set search_path = pg_catalog as $$
+begin
+  if tg_op = 'INSERT' and pg_trigger_depth() > 1 then
+    return new;
+  end if;
+  raise exception 'История изменений только пополняется: её записи не добавляются вручную, не изменяются и не удаляются.'
+    using errcode = '42501';
+end $$;
+drop trigger if exists change_log_guard on accounts_dep.change_log;
+create trigger change_log_guard before insert or update or delete on accounts_dep.change_log
+  for each row execute function accounts_dep.change_log_guard();
+drop trigger if exists change_log_guard_truncate on accounts_dep.change_log;
+create trigger change_log_guard_truncate before truncate on accounts_dep.change_log
+  for each statement execute function accounts_dep.change_log_guard();
+
+-- One history row, with who wrote it as the session tells.
+create or replace function accounts_dep.log_change(p_table text, p_row_id integer, p_action text,
+  p_entry_date date, p_old jsonb, p_new jsonb) returns void
+language plpgsql security definer set search_path = pg_catalog, accounts_dep as $$
+begin
+  insert into accounts_dep.change_log (table_name, row_id, action, entry_date, old_values, new_values,
+    db_role, app_role, os_user, host, application_name, client_addr)
+  values (p_table, p_row_id, p_action, p_entry_date, p_old, p_new, session_user,
+    nullif(current_setting('tabel.role', true), ''), nullif(current_setting('tabel.os_user', true), ''),
+    nullif(current_setting('tabel.host', true), ''), nullif(current_setting('application_name', true), ''),
+    inet_client_addr());
+end $$;
+revoke all on function accounts_dep.log_change(text, integer, text, date, jsonb, jsonb) from public;
+
+-- Refuses a change in a closed month: "Месяц Март 2024 закрыт. Изменения невозможны."
+create or replace function accounts_dep.refuse_closed_month(p_year integer, p_month integer) returns void
+language plpgsql stable security definer set search_path = pg_catalog, accounts_dep as $$
+begin
+  if p_year is not null and p_month is not null
+     and exists (select 1 from accounts_dep.closed_month c where c.year = p_year and c.month = p_month) then
+    raise exception 'Месяц % % закрыт. Изменения невозможны.',
+      (array['Январь', 'Февраль', 'Март', 'Апрель', 'Май', 'Июнь', 'Июль', 'Август', 'Сентябрь',
+             'Октябрь', 'Ноябрь', 'Декабрь'])[p_month], p_year
+      using errcode = 'TB001';
+  end if;
+end $$;
+
+-- The old and new values of the columns an update changed; nothing when none.
+create or replace function accounts_dep.changed_columns(p_old jsonb, p_new jsonb, out o jsonb, out n jsonb)
+language sql immutable set search_path = pg_catalog as $$
+  select jsonb_object_agg(e.key, e.value), jsonb_object_agg(e.key, p_new -> e.key)
+    from jsonb_each(p_old) e
+   where (p_new -> e.key) is distinct from e.value
+$$;
+
+create or replace function accounts_dep.smena_history() returns trigger
+language plpgsql security definer set search_path = pg_catalog, accounts_dep as $$
+declare
+  o jsonb;
+  n jsonb;
+begin
+  if tg_op <> 'INSERT' then
+    perform accounts_dep.refuse_closed_month(extract(year from old.data)::integer, extract(month from old.data)::integer);
+  end if;
+  if tg_op <> 'DELETE' and (tg_op = 'INSERT' or new.data is distinct from old.data) then
+    perform accounts_dep.refuse_closed_month(extract(year from new.data)::integer, extract(month from new.data)::integer);
+  end if;
+  if tg_op = 'INSERT' then
+    perform accounts_dep.log_change('smena', new.id, 'insert', new.data, null, jsonb_strip_nulls(to_jsonb(new)));
+    return new;
+  elsif tg_op = 'UPDATE' then
+    select c.o, c.n into o, n from accounts_dep.changed_columns(to_jsonb(old), to_jsonb(new)) c;
+    if o is not null then
+      perform accounts_dep.log_change('smena', new.id, 'update', new.data, o, n);
+    end if;
+    return new;
+  else
+    perform accounts_dep.log_change('smena', old.id, 'delete', old.data, jsonb_strip_nulls(to_jsonb(old)), null);
+    return old;
+  end if;
+end $$;
+drop trigger if exists smena_history on accounts_dep.smena;
+create trigger smena_history after insert or update or delete on accounts_dep.smena
+  for each row execute function accounts_dep.smena_history();
+
+create or replace function accounts_dep.fatigue_history() returns trigger
+language plpgsql security definer set search_path = pg_catalog, accounts_dep as $$
+declare
+  o jsonb;
+  n jsonb;
+begin
+  if tg_op <> 'INSERT' then
+    perform accounts_dep.refuse_closed_month(coalesce(extract(year from old.d_date)::integer, old.i_year),
+                                             coalesce(extract(month from old.d_date)::integer, old.i_mnth));
+  end if;
+  if tg_op <> 'DELETE' and (tg_op = 'INSERT' or new.d_date is distinct from old.d_date
+                            or new.i_year is distinct from old.i_year or new.i_mnth is distinct from old.i_mnth) then
+    perform accounts_dep.refuse_closed_month(coalesce(extract(year from new.d_date)::integer, new.i_year),
+                                             coalesce(extract(month from new.d_date)::integer, new.i_mnth));
+  end if;
+  if tg_op = 'INSERT' then
+    perform accounts_dep.log_change('fatigue', new.id, 'insert', new.d_date, null, jsonb_strip_nulls(to_jsonb(new)));
+    return new;
+  elsif tg_op = 'UPDATE' then
+    select c.o, c.n into o, n from accounts_dep.changed_columns(to_jsonb(old), to_jsonb(new)) c;
+    if o is not null then
+      perform accounts_dep.log_change('fatigue', new.id, 'update', new.d_date, o, n);
+    end if;
+    return new;
+  else
+    perform accounts_dep.log_change('fatigue', old.id, 'delete', old.d_date, jsonb_strip_nulls(to_jsonb(old)), null);
+    return old;
+  end if;
+end $$;
+drop trigger if exists fatigue_history on accounts_dep.fatigue;
+create trigger fatigue_history after insert or update or delete on accounts_dep.fatigue
+  for each row execute function accounts_dep.fatigue_history();
+
+-- Timesheet rows of a closed month stay as they are: checked once per
+-- statement over the rows it wrote, so month rebuilds pay one look-up.
+create or replace function accounts_dep.h_tabel_closed_month() returns trigger
+language plpgsql security definer set search_path = pg_catalog, accounts_dep as $$
+declare
+  y integer;
+  m integer;
+begin
+  if tg_op in ('UPDATE', 'DELETE') then
+    select c.year, c.month into y, m from accounts_dep.closed_month c
+     where exists (select 1 from old_rows r where r.year = c.year and r.month = c.month) limit 1;
+    perform accounts_dep.refuse_closed_month(y, m);
+  end if;
+  if tg_op in ('UPDATE', 'INSERT') then
+    select c.year, c.month into y, m from accounts_dep.closed_month c
+     where exists (select 1 from new_rows r where r.year = c.year and r.month = c.month) limit 1;
+    perform accounts_dep.refuse_closed_month(y, m);
+  end if;
+  return null;
+end $$;
+drop trigger if exists h_tabel_closed_month on accounts_dep.h_tabel;
+drop trigger if exists h_tabel_closed_month_insert on accounts_dep.h_tabel;
+create trigger h_tabel_closed_month_insert after insert on accounts_dep.h_tabel
+  referencing new table as new_rows for each statement execute function accounts_dep.h_tabel_closed_month();
+drop trigger if exists h_tabel_closed_month_update on accounts_dep.h_tabel;
+create trigger h_tabel_closed_month_update after update on accounts_dep.h_tabel
+  referencing old table as old_rows new table as new_rows
+  for each statement execute function accounts_dep.h_tabel_closed_month();
+drop trigger if exists h_tabel_closed_month_delete on accounts_dep.h_tabel;
+create trigger h_tabel_closed_month_delete after delete on accounts_dep.h_tabel
+  referencing old table as old_rows for each statement execute function accounts_dep.h_tabel_closed_month();
+
+-- Closing and reopening a month are recorded in the history (row id yyyymm).
+create or replace function accounts_dep.closed_month_history() returns trigger
+language plpgsql security definer set search_path = pg_catalog, accounts_dep as $$
+begin
+  if tg_op = 'INSERT' then
+    perform accounts_dep.log_change('closed_month', new.year * 100 + new.month, 'close',
+      make_date(new.year, new.month, 1), null, jsonb_build_object('year', new.year, 'month', new.month));
+    return new;
+  elsif tg_op = 'UPDATE' then
+    raise exception 'Закрытый месяц не изменяется: откройте его и закройте снова.' using errcode = '42501';
+  else
+    perform accounts_dep.log_change('closed_month', old.year * 100 + old.month, 'reopen',
+      make_date(old.year, old.month, 1), jsonb_build_object('year', old.year, 'month', old.month), null);
+    return old;
+  end if;
+end $$;
+drop trigger if exists closed_month_history on accounts_dep.closed_month;
+create trigger closed_month_history after insert or update or delete on accounts_dep.closed_month
+  for each row execute function accounts_dep.closed_month_history();
+
   end if;
 end $$;
 

@@ -14,6 +14,7 @@
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -175,6 +176,12 @@ void LoginTest::codes()
     QCOMPARE(Form1->LoginCode, code);
     QCOMPARE(Form1->ShiftNumber, 1);
     QCOMPARE(Form1->N_Tabel->menuAction()->isEnabled(), role == Role::FullRights);
+    // The session tells the change history the role chosen.
+    static const QMap<Role, QString> roleNames{{Role::FullRights, "полные права"}, {Role::Planner, "планировщик"},
+                                               {Role::Foreman, "мастер"}, {Role::Storekeeper, "кладовщик"}};
+    if (role != Role::None)
+        QCOMPARE(DataModule6->ADO_DB.scalar("select current_setting('tabel.role', true)").toString(),
+                 roleNames.value(role));
     // Entries marked "ta" stay hidden for everyone.
     for (int s = 1; s <= 4; ++s)
         QCOMPARE(DataModule6->journal(s).param("ok").toString(), QString("ta"));

@@ -2,6 +2,7 @@
 #include "app/Settings.h"
 #include "data/DbError.h"
 #include "ui/Msg.h"
+#include "journal/EntryHistory.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
 #include "reference/Unit10.h"
@@ -53,6 +54,7 @@ void CreateRemainingWindows()
     new TForm26();
     new TForm27();
     new TMonthCheckForm();
+    new EntryHistoryWindow();
 }
 
 bool CreateWindows(const QStringList &args, int buildDate, int buildTime)

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -155,6 +156,14 @@ void TForm23::Button1Click()
         return;
     }
     ApplyRole(role);
+    // The change history names the role chosen here.
+    static const QMap<Role, QPair<QString, QString>> roleNames{
+        {Role::FullRights, {QStringLiteral("полные права"), QStringLiteral("full")}},
+        {Role::Planner, {QStringLiteral("планировщик"), QStringLiteral("planner")}},
+        {Role::Foreman, {QStringLiteral("мастер"), QStringLiteral("foreman")}},
+        {Role::Storekeeper, {QStringLiteral("кладовщик"), QStringLiteral("storekeeper")}}};
+    const auto name = roleNames.value(role);
+    DataModule6->ADO_DB.setSessionRole(name.first, name.second);
     hide();
     Modal::exec(Form1);
     // The journal has closed: the run is over.

@@ -6,8 +6,11 @@
 #include <QSqlError>
 #include <QSqlResult>
 #include <QSet>
+#include <QSysInfo>
 
+#include <pwd.h>
 #include <sql.h>
+#include <unistd.h>
 #include <sqlext.h>
 
 namespace {
@@ -42,6 +45,21 @@ QString errorText(const QSqlError &e)
     if (t.isEmpty())
         t = e.text().trimmed();
     return t;
+}
+
+// The server's own message without the driver's decoration ("ERROR:  ...;
+// Error while executing the query").
+QString serverMessage(QString t)
+{
+    static const QRegularExpression prefix(QStringLiteral("^\\s*(ERROR|ОШИБКА):\\s*"));
+    t.remove(prefix);
+    const qsizetype nl = t.indexOf(QLatin1Char('\n'));
+    if (nl >= 0)
+        t.truncate(nl);
+    t = t.trimmed();
+    if (t.endsWith(QLatin1Char(';')))
+        t.chop(1);
+    return t.trimmed();
 }
 
 // Placeholder names as the statement spells them, outside quoted text and
@@ -134,6 +152,70 @@ void Connection::applySessionSettings()
     // running them. Servers without the setting skip it.
     if (!q.exec(QStringLiteral("select set_config('jit', 'off', false) from pg_settings where name = 'jit'")))
         throw DbError(errorText(q.lastError()), sqlStateOf(q));
+    applySessionIdentity(q);
+}
+
+void Connection::applySessionIdentity(QSqlQuery &q)
+{
+    // The change history's triggers read these settings.
+    if (!q.prepare(QStringLiteral("select set_config('application_name', ?, false), set_config('tabel.role', ?, "
+                                  "false), set_config('tabel.os_user', ?, false), set_config('tabel.host', ?, "
+                                  "false)")))
+        throw DbError(errorText(q.lastError()), sqlStateOf(q));
+    q.addBindValue(applicationName());
+    q.addBindValue(m_roleName);
+    q.addBindValue(osUser());
+    q.addBindValue(machineName());
+    if (!q.exec())
+        throw DbError(errorText(q.lastError()), sqlStateOf(q));
+}
+
+void Connection::setSessionRole(const QString &name, const QString &key)
+{
+    m_roleName = name;
+    m_roleKey = key;
+    if (!isOpen() || m_broken)
+        return; // applied when the connection opens
+    QSqlQuery q(database());
+    try {
+        applySessionIdentity(q);
+    } catch (const DbError &e) {
+        if (DbError::isConnectionLost(e.sqlState(), e.text()) || driverSaysDead()) {
+            m_broken = true; // the next statement opens it again, identity included
+            return;
+        }
+        throw;
+    }
+}
+
+QString Connection::osUser()
+{
+    for (const char *var : {"USER", "LOGNAME", "USERNAME"}) {
+        const QString v = qEnvironmentVariable(var).trimmed();
+        if (!v.isEmpty())
+            return v;
+    }
+    // Started without a login environment: the account's own name.
+    if (const passwd *pw = getpwuid(geteuid()); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return {};
+}
+
+QString Connection::machineName()
+{
+    return QSysInfo::machineHostName();
+}
+
+QString Connection::applicationName() const
+{
+    QString name = QStringLiteral("Tabel");
+    if (!m_roleKey.isEmpty())
+        name += QLatin1Char(' ') + m_roleKey;
+    name += QLatin1Char(' ') + osUser() + QLatin1Char('@') + machineName();
+    for (QChar &c : name)
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+            c = QLatin1Char('?');
+    return name.left(63);
 }
 
 void Connection::close()
@@ -253,6 +335,8 @@ QSqlQuery Connection::run(const QString &sql, const SqlParams &params, bool forw
             // save the others: undo the whole transaction at once.
             rollback();
         }
+        if (state == DbError::monthClosedState())
+            text = serverMessage(text);
         throw DbError(text, state);
     }
 }

@@ -50,9 +50,22 @@ public:
 
     QSqlDatabase database() const;
 
+    // Who this session is, as the database's change history records it:
+    // the role chosen at login (its name, and a Latin key for
+    // application_name), the operating-system user and the machine. Applied
+    // at every opening; a change applies at once to an open connection.
+    void setSessionRole(const QString &name, const QString &key);
+    const QString &sessionRoleName() const { return m_roleName; }
+    // application_name: "Tabel <key> <user>@<machine>", printable ASCII,
+    // at most 63 characters.
+    QString applicationName() const;
+    static QString osUser();
+    static QString machineName();
+
 private:
     QSqlQuery run(const QString &sql, const SqlParams &params, bool forwardOnly);
     void applySessionSettings();
+    void applySessionIdentity(QSqlQuery &q);
     // True when the driver has seen the session break (no round trip).
     bool driverSaysDead() const;
     // Opens the connection when it is closed or lost.
@@ -64,6 +77,7 @@ private:
     bool m_inTransaction = false;
     bool m_broken = false;  // lost; open it again before the next statement
     int m_txStatements = 0; // statements run in the current transaction
+    QString m_roleName, m_roleKey;
 };
 
 // One user action's writes: commits on commit(), rolls back otherwise (also

@@ -48,6 +48,10 @@ public:
     }
     // The error users see when the server cannot be reached.
     static DbError connectionLost() { return DbError(lostConnectionText(), QStringLiteral("08006")); }
+    // A write into a closed month, refused by the database's triggers; the
+    // text is the server's own: "Месяц Март 2024 закрыт. Изменения невозможны."
+    static QString monthClosedState() { return QStringLiteral("TB001"); }
+    bool isMonthClosed() const { return m_sqlState == monthClosedState(); }
 
 private:
     QString m_text;

@@ -1,5 +1,7 @@
 #pragma once
 #include <QDate>
+#include <QString>
+#include <QStringList>
 
 // One calendar month as the timesheets and reports query it: the half-open
 // range from the first day (included) to the first day of the next month
@@ -31,5 +33,11 @@ struct MonthPeriod {
         return QDate(year, month, day).dayOfWeek() >= 6;
     }
     bool contains(const QDate &d) const { return d.isValid() && d.month() == month && d.year() == year; }
+    // The months as the month lists, titles and messages name them:
+    // "Январь" ... "Декабрь"; an out-of-range month gives "".
+    static const QStringList &names();
+    static QString name(int month) { return month >= 1 && month <= 12 ? names().at(month - 1) : QString(); }
+    // "Март 2024".
+    QString text() const { return name(month) + QLatin1Char(' ') + QString::number(year); }
     bool operator==(const MonthPeriod &o) const { return month == o.month && year == o.year; }
 };

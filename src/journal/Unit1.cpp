@@ -9,11 +9,13 @@
 #include "app/Unit23.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
+#include "journal/EntryHistory.h"
 #include "journal/EntryPrice.h"
 #include "journal/JournalOps.h"
 #include "journal/Unit11.h"
 #include "maintenance/Unit25.h"
 #include "reports/Unit18.h"
+#include "timesheets/ClosedMonth.h"
 #include "timesheets/Unit19.h"
 #include "timesheets/Unit27.h"
 #include "ui/Msg.h"
@@ -216,9 +218,10 @@ void TForm1::BuildLayout()
     Button2 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button2"));
     Button3 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button3"));
     Button8 = named(new QPushButton(QStringLiteral("Обновить"), this), QStringLiteral("Button8"));
+    Button9 = named(new QPushButton(QStringLiteral("История"), this), QStringLiteral("Button9"));
     Button5 = named(new QPushButton(QStringLiteral("Ср.сд./хоз. работы"), this), QStringLiteral("Button5"));
     Button4 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button4"));
-    for (QPushButton *b : {Button1, Button2, Button3, Button8, Button5, Button4}) {
+    for (QPushButton *b : {Button1, Button2, Button3, Button8, Button9, Button5, Button4}) {
         // Enter belongs to the date picker, not to a button.
         b->setAutoDefault(false);
         b->setMinimumWidth(110);
@@ -228,6 +231,7 @@ void TForm1::BuildLayout()
     bottom->addWidget(Button3);
     bottom->addStretch(1);
     bottom->addWidget(Button8);
+    bottom->addWidget(Button9);
     bottom->addWidget(Button5);
     bottom->addStretch(1);
     bottom->addWidget(Button4);
@@ -271,6 +275,7 @@ void TForm1::ConnectHandlers()
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(DBGrid2, &DBGrid::DblClick, this, &TForm1::DBGrid2DblClick);
     connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
     // "Внеурочное" and "Структура БД" do nothing.
 }
 
@@ -384,8 +389,18 @@ void TForm1::Button3Click()
     if (!j.isOpen() || j.recNo() == 0 || j.isNull(QStringLiteral("id")))
         return;
     const int id = int(j.asInt(QStringLiteral("id")));
-    if (Msg::question(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление")))
-        JournalOps::RemoveEntry(DataModule6->ADO_DB, id);
+    if (RefuseClosedMonth(j.asDate(QStringLiteral("data"))))
+        return;
+    if (Msg::question(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление"))) {
+        try {
+            JournalOps::RemoveEntry(DataModule6->ADO_DB, id);
+        } catch (const DbError &e) {
+            // The month was closed meanwhile: one message, nothing deleted.
+            if (!e.isMonthClosed())
+                throw;
+            Msg::error(e.text());
+        }
+    }
     j.close();
     j.open();
 }
@@ -397,12 +412,40 @@ void TForm1::DBGrid2DblClick()
     Dataset &j = CurrentJournal();
     if (!j.isOpen() || j.recNo() == 0)
         return;
+    if (RefuseClosedMonth(j.asDate(QStringLiteral("data"))))
+        return;
     const QString mark = JournalOps::NextMark(j.text(QStringLiteral("ok")));
-    JournalOps::SetMark(DataModule6->ADO_DB, int(j.asInt(QStringLiteral("id"))), mark);
+    try {
+        JournalOps::SetMark(DataModule6->ADO_DB, int(j.asInt(QStringLiteral("id"))), mark);
+    } catch (const DbError &e) {
+        if (!e.isMonthClosed())
+            throw;
+        Msg::error(e.text());
+        return;
+    }
     const int rec = j.recNo();
     j.close();
     j.open();
     j.setRecNo(rec);
+}
+
+void TForm1::Button9Click()
+{
+    Dataset &j = CurrentJournal();
+    const QDate day = DateT->date();
+    if (j.isOpen() && !j.isEmpty() && j.recNo() > 0 && !j.isNull(QStringLiteral("id")))
+        EntryHistory->OpenFor(ChangeHistory::Source::Journal, int(j.asInt(QStringLiteral("id"))),
+                              j.asDate(QStringLiteral("data")));
+    else
+        EntryHistory->OpenDeleted(ChangeHistory::Source::Journal, day);
+}
+
+bool TForm1::RefuseClosedMonth(const QDate &date)
+{
+    if (!date.isValid() || !ClosedMonth::IsClosed(DataModule6->ADO_DB, MonthPeriod::of(date)))
+        return false;
+    Msg::error(ClosedMonth::RefusalText(MonthPeriod::of(date)));
+    return true;
 }
 
 void TForm1::Button8Click()

@@ -81,6 +81,13 @@ public:
     void DBGrid2DblClick();
     // "Ср.сд./хоз. работы": the maintenance-works journal on this date.
     void Button5Click();
+    // "История": the selected entry's change history (with the day's
+    // deleted entries offered too); with no entry selected, the entries
+    // deleted from the day's journal.
+    void Button9Click();
+    // Tells the user and answers true when the date lies in a closed month:
+    // the journals' and editors' writes ask here before anything is typed.
+    static bool RefuseClosedMonth(const QDate &date);
 
     // How the grid paints an "OK" cell: green when the mark is exactly "ok"
     // or "да", red otherwise; bold either way.
@@ -96,7 +103,7 @@ public:
     QCheckBox *CBox1 = nullptr;
     DBGrid *DBGrid2 = nullptr;
     QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
-                *Button5 = nullptr, *Button8 = nullptr;
+                *Button5 = nullptr, *Button8 = nullptr, *Button9 = nullptr;
     QMenu *N_Reference = nullptr; // "Справочники"
     QMenu *N_Tabel = nullptr;     // "Табель"
     QMenu *N_Reports = nullptr;   // "Отчеты"

@@ -202,6 +202,8 @@ void TForm11::FormActivate()
 
 void TForm11::OpenForAdd()
 {
+    if (TForm1::RefuseClosedMonth(Form1->DateT->date()))
+        return;
     DTimeP->setDate(Form1->DateT->date());
     Edit1->clear();
     Edit2->clear();
@@ -225,6 +227,8 @@ void TForm11::OpenForChange()
     Dataset &j = Form1->CurrentJournal();
     const int rec = j.recNo();
     if (!j.isOpen() || j.isEmpty())
+        return;
+    if (TForm1::RefuseClosedMonth(j.asDate(QStringLiteral("data"))))
         return;
     setWindowTitle(QStringLiteral("Изменение данных о позиции (11)"));
     Tag = 2;
@@ -375,7 +379,17 @@ void TForm11::Button1Click()
     e.id = EntryId;
     const bool add = Tag != 2;
 
-    if (JournalOps::StoreEntry(DataModule6->ADO_DB, e, add) == JournalOps::StoreResult::Duplicate) {
+    JournalOps::StoreResult stored;
+    try {
+        stored = JournalOps::StoreEntry(DataModule6->ADO_DB, e, add);
+    } catch (const DbError &err) {
+        // Into or out of a closed month: nothing written, the editor stays.
+        if (!err.isMonthClosed())
+            throw;
+        Msg::error(err.text());
+        return;
+    }
+    if (stored == JournalOps::StoreResult::Duplicate) {
         Msg::error(QStringLiteral("Позиция с такими параметрами уже заведена!"), QStringLiteral("Ошибка"));
         return;
     }

@@ -1,4 +1,5 @@
 #include "maintenance/Unit24.h"
+#include "journal/Unit1.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "maintenance/MaintenanceOps.h"
@@ -191,6 +192,8 @@ void TForm24::Show()
 
 void TForm24::OpenForAdd()
 {
+    if (TForm1::RefuseClosedMonth(Form25->Date()))
+        return;
     Tag = 0;
     EntryId = 0;
     NomId = 0;
@@ -208,6 +211,9 @@ void TForm24::OpenForAdd()
 void TForm24::OpenForChange(int entryId, int workerId, const QString &fio, int nomId, const QString &nomCaption,
                             int kind, int hours, bool night)
 {
+    // The list shows the entries of its date.
+    if (TForm1::RefuseClosedMonth(Form25->Date()))
+        return;
     Tag = 1;
     EntryId = entryId;
     WorkerId = workerId;
@@ -267,7 +273,15 @@ void TForm24::Button1Click()
     e.price = MaintenanceOps::HourlyPrice(NormPrice(), e.holiday, e.night);
     if (!Check::Fits(QStringLiteral("Цена"), e.price, Columns::HourlyPrice()))
         return;
-    MaintenanceOps::StoreEntry(DataModule6->ADO_DB, e, Tag == 0);
+    try {
+        MaintenanceOps::StoreEntry(DataModule6->ADO_DB, e, Tag == 0);
+    } catch (const DbError &err) {
+        // The month was closed meanwhile: nothing written.
+        if (!err.isMonthClosed())
+            throw;
+        Msg::error(err.text());
+        return;
+    }
 
     accept();
     Check::ReloadAfterWrite([] { Form25->Reread(); });

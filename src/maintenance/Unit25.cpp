@@ -1,5 +1,8 @@
 #include "maintenance/Unit25.h"
+#include "data/DbError.h"
 #include "data/Unit6.h"
+#include "journal/EntryHistory.h"
+#include "journal/Unit1.h"
 #include "maintenance/MaintenanceOps.h"
 #include "maintenance/Unit24.h"
 #include "ui/DBGrid.h"
@@ -85,6 +88,7 @@ void TForm25::BuildLayout()
     Button5 = named(new QPushButton(QStringLiteral("Добавить"), this), QStringLiteral("Button5"));
     Button6 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button6"));
     Button7 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button7"));
+    Button9 = named(new QPushButton(QStringLiteral("История"), this), QStringLiteral("Button9"));
     Button1 = named(new QPushButton(QStringLiteral("Расчитать ср.сд."), this), QStringLiteral("Button1"));
     DTPcker1 = named(new QDateEdit(this), QStringLiteral("DTPcker1"), QStringLiteral("Дата"));
     DTPcker1->setCalendarPopup(true);
@@ -93,11 +97,12 @@ void TForm25::BuildLayout()
     CBox1 = named(new QCheckBox(QStringLiteral("Выходной"), this), QStringLiteral("CBox1"),
                   QStringLiteral("Выходной"));
     Button8 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button8"));
-    for (QPushButton *b : {Button5, Button6, Button7, Button1, Button8})
+    for (QPushButton *b : {Button5, Button6, Button7, Button9, Button1, Button8})
         b->setAutoDefault(false); // Enter in the date picker is no button press
     bar->addWidget(Button5);
     bar->addWidget(Button6);
     bar->addWidget(Button7);
+    bar->addWidget(Button9);
     bar->addSpacing(12);
     bar->addWidget(Button1);
     bar->addSpacing(12);
@@ -110,7 +115,8 @@ void TForm25::BuildLayout()
     setTabOrder(DBGrid1, Button5);
     setTabOrder(Button5, Button6);
     setTabOrder(Button6, Button7);
-    setTabOrder(Button7, Button1);
+    setTabOrder(Button7, Button9);
+    setTabOrder(Button9, Button1);
     setTabOrder(Button1, DTPcker1);
     setTabOrder(DTPcker1, CBox1);
     setTabOrder(CBox1, Button8);
@@ -126,6 +132,7 @@ void TForm25::ConnectHandlers()
     connect(Button7, &QPushButton::clicked, this, &TForm25::Button7Click);
     connect(Button1, &QPushButton::clicked, this, &TForm25::Button1Click);
     connect(Button8, &QPushButton::clicked, this, &TForm25::Button8Click);
+    connect(Button9, &QPushButton::clicked, this, &TForm25::Button9Click);
     connect(DBGrid1, &DBGrid::DblClick, this, &TForm25::Button6Click);
     connect(CBox1, &QCheckBox::toggled, this, &TForm25::CBox1Click);
     connect(DTPcker1, &QDateEdit::dateChanged, this, [this] {
@@ -209,14 +216,32 @@ void TForm25::Button7Click()
     if (!fatigue.isOpen() || fatigue.isEmpty() || fatigue.recNo() == 0)
         return;
     const int id = int(fatigue.asInt(QStringLiteral("id")));
+    if (TForm1::RefuseClosedMonth(Date()))
+        return;
     if (!Msg::question(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление")))
         return;
-    MaintenanceOps::RemoveEntry(DataModule6->ADO_DB, id);
+    try {
+        MaintenanceOps::RemoveEntry(DataModule6->ADO_DB, id);
+    } catch (const DbError &e) {
+        if (!e.isMonthClosed())
+            throw;
+        Msg::error(e.text());
+    }
     Reread();
+}
+
+void TForm25::Button9Click()
+{
+    if (fatigue.isOpen() && !fatigue.isEmpty() && fatigue.recNo() > 0)
+        EntryHistory->OpenFor(ChangeHistory::Source::Maintenance, int(fatigue.asInt(QStringLiteral("id"))), Date());
+    else
+        EntryHistory->OpenDeleted(ChangeHistory::Source::Maintenance, Date());
 }
 
 void TForm25::Button1Click()
 {
+    if (TForm1::RefuseClosedMonth(Date()))
+        return;
     WaitCursor wait;
     MaintenanceOps::RecomputeAveragePrices(DataModule6->ADO_DB, MonthPeriod::of(DTPcker1->date()));
     Reread();

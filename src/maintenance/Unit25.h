@@ -40,12 +40,13 @@ public:
     void Button5Click();               // "Добавить"
     void Button6Click();               // "Изменить", also the grid's double click
     void Button7Click();               // "Удалить"
+    void Button9Click();               // "История": the selected entry's, else the day's deleted
     void Button1Click();               // "Расчитать ср.сд."
     void Button8Click();               // "Выход"
 
     DBGrid *DBGrid1 = nullptr;
     QPushButton *Button5 = nullptr, *Button6 = nullptr, *Button7 = nullptr, *Button1 = nullptr,
-                *Button8 = nullptr;
+                *Button8 = nullptr, *Button9 = nullptr;
     QDateEdit *DTPcker1 = nullptr;
     QCheckBox *CBox1 = nullptr;
 

@@ -18,7 +18,7 @@ namespace {
 
 QString monthText(const MonthPeriod &m)
 {
-    return Text::MonthName(m.month) + QLatin1Char(' ') + QString::number(m.year);
+    return m.text();
 }
 
 struct Column {

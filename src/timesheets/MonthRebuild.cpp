@@ -94,6 +94,8 @@ void rebuild(Connection &conn, const MonthPeriod &month, const RowKind &kind, co
     checkMonth(month);
     Transaction tr(conn);
     const SqlParams mp = monthParams(month);
+    // A closed month is refused also when it has no rows to rewrite.
+    conn.exec(QStringLiteral("select accounts_dep.refuse_closed_month(:y::integer, :m::integer)"), mp);
     const Keys keys = readKeys(conn, kind.width, kind.keysSql, mp);
     QVector<TimesheetDay::RowLock> locks;
     locks.reserve(keys.rows.size());

@@ -102,7 +102,7 @@ void TForm19::BuildLayout()
     auto *row = new QHBoxLayout;
     auto *monthLabel = new QLabel(QStringLiteral("Месяц"), this);
     ComboBox1 = named(new QComboBox(this), QStringLiteral("ComboBox1"), QStringLiteral("Месяц"));
-    ComboBox1->addItems(Text::MonthNames());
+    ComboBox1->addItems(MonthPeriod::names());
     monthLabel->setBuddy(ComboBox1);
     auto *yearLabel = new QLabel(QStringLiteral("Год"), this);
     ComboBox2 = named(new QComboBox(this), QStringLiteral("ComboBox2"), QStringLiteral("Год"));

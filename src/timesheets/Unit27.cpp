@@ -2,6 +2,9 @@
 #include "data/Unit6.h"
 #include "export/SheetWriter.h"
 #include "export/XlsExport.h"
+#include "app/Unit23.h"
+#include "journal/Unit1.h"
+#include "timesheets/ClosedMonth.h"
 #include "timesheets/DayColumns.h"
 #include "timesheets/MonthCheck.h"
 #include "timesheets/MonthRebuild.h"
@@ -217,7 +220,7 @@ void TForm27::BuildLayout()
     // Footer: the period at the left, the month's totals at the right.
     auto *footer = new QHBoxLayout;
     ComboBox1 = named(new QComboBox(this), QStringLiteral("ComboBox1"), QStringLiteral("Месяц"));
-    ComboBox1->addItems(Text::MonthNames());
+    ComboBox1->addItems(MonthPeriod::names());
     cb_year = named(new QComboBox(this), QStringLiteral("cb_year"), QStringLiteral("Год"));
     cb_year->setMinimumContentsLength(4);
     footer->addWidget(ComboBox1);
@@ -251,6 +254,9 @@ void TForm27::BuildLayout()
     PB->setVisible(false);
     Button1 = named(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("Button1"));
     BtnCheck = named(new QPushButton(QStringLiteral("Сверка с журналом"), this), QStringLiteral("BtnCheck"));
+    Button9 = named(new QPushButton(QStringLiteral("Закрыть месяц"), this), QStringLiteral("Button9"));
+    Button9->setAutoDefault(false);
+    Button9->setVisible(false);
     for (QPushButton *b : {Button1, Button2, Button3, Button5, BtnCheck})
         b->setAutoDefault(false);
     buttons->addWidget(Button2);
@@ -259,6 +265,7 @@ void TForm27::BuildLayout()
     buttons->addWidget(BtnCheck);
     buttons->addWidget(PB, 1);
     buttons->addStretch();
+    buttons->addWidget(Button9);
     buttons->addWidget(Button1);
     lay->addLayout(buttons);
     setFixedClientSize(1127, 617);
@@ -271,6 +278,7 @@ void TForm27::ConnectHandlers()
     connect(Button3, &QPushButton::clicked, this, &TForm27::Button3Click);
     connect(Button5, &QPushButton::clicked, this, &TForm27::Button5Click);
     connect(BtnCheck, &QPushButton::clicked, this, &TForm27::BtnCheckClick);
+    connect(Button9, &QPushButton::clicked, this, &TForm27::Button9Click);
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ApplyPeriod(); });
     connect(cb_year, &QComboBox::currentIndexChanged, this, [this](int idx) {
         if (idx < 0)
@@ -372,6 +380,38 @@ void TForm27::ApplyPeriod()
     Current->open();
     OpenTotals(p);
     StyleColumns(p);
+    ShowMonthState();
+}
+
+void TForm27::ShowMonthState()
+{
+    const bool allowed = Mode == 17 && Form1 && RoleOfCode(Form1->LoginCode) == Role::FullRights;
+    Button9->setVisible(allowed);
+    if (allowed)
+        Button9->setText(ClosedMonth::IsClosed(DataModule6->ADO_DB, Period()) ? QStringLiteral("Открыть месяц")
+                                                                               : QStringLiteral("Закрыть месяц"));
+}
+
+void TForm27::Button9Click()
+{
+    if (Mode != 17 || !Form1 || RoleOfCode(Form1->LoginCode) != Role::FullRights)
+        return;
+    const MonthPeriod p = Period();
+    const QString month = p.text();
+    Connection &db = DataModule6->ADO_DB;
+    if (ClosedMonth::IsClosed(db, p)) {
+        if (!Msg::question(QStringLiteral("Открыть %1? Записи за этот месяц снова можно будет изменить.").arg(month),
+                           QStringLiteral("Открытие месяца")))
+            return;
+        ClosedMonth::Reopen(db, p);
+    } else {
+        if (!Msg::question(QStringLiteral("Закрыть %1? Записи за этот месяц нельзя будет изменить.").arg(month),
+                           QStringLiteral("Закрытие месяца")))
+            return;
+        ClosedMonth::Close(db, p, Connection::osUser() + QStringLiteral(" (") + db.sessionRoleName()
+                                      + QStringLiteral(")"));
+    }
+    ShowMonthState();
 }
 
 void TForm27::OpenTotals(const MonthPeriod &p)
@@ -421,6 +461,8 @@ void TForm27::BtnCheckClick()
 
 void TForm27::Button3Click()
 {
+    if (TForm1::RefuseClosedMonth(Period().first()))
+        return;
     WaitCursor wait;
     const MonthPeriod p = Period();
     Current->close();

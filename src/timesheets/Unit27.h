@@ -70,6 +70,11 @@ public:
     void Button3Click(); // "Перестроить": the month's hourly-work rows
     void Button5Click(); // "Обновить"
     void BtnCheckClick(); // "Сверка с журналом"
+    // "Закрыть месяц" / "Открыть месяц" for the month shown, after a question;
+    // "Общий табель" with full rights only.
+    void Button9Click();
+    // The closing button's caption and visibility for the month shown.
+    void ShowMonthState();
 
     ::DBGrid *DBGrid = nullptr; // the grid keeps its component name
     QComboBox *ComboBox1 = nullptr; // month
@@ -77,6 +82,7 @@ public:
     QLabel *L_price8 = nullptr, *L_price7 = nullptr, *L_price = nullptr, *L_all_price = nullptr;
     QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button5 = nullptr;
     QPushButton *BtnCheck = nullptr; // "Сверка с журналом"
+    QPushButton *Button9 = nullptr; // "Закрыть месяц" / "Открыть месяц"
     QProgressBar *PB = nullptr;
 
 protected:

@@ -22,20 +22,6 @@ QString DateFormat()
     return SqlText::DateFormat();
 }
 
-const QStringList &MonthNames()
-{
-    static const QStringList names{QStringLiteral("Январь"),  QStringLiteral("Февраль"), QStringLiteral("Март"),
-                                   QStringLiteral("Апрель"),  QStringLiteral("Май"),     QStringLiteral("Июнь"),
-                                   QStringLiteral("Июль"),    QStringLiteral("Август"),  QStringLiteral("Сентябрь"),
-                                   QStringLiteral("Октябрь"), QStringLiteral("Ноябрь"),  QStringLiteral("Декабрь")};
-    return names;
-}
-
-QString MonthName(int month)
-{
-    return month >= 1 && month <= 12 ? MonthNames().at(month - 1) : QString();
-}
-
 QChar DecimalPoint()
 {
     const QString dp = QLocale().decimalPoint();

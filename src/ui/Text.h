@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QDate>
 #include <QString>
-#include <QStringList>
 #include <optional>
 
 // Texts of dates and numbers as the windows show and read them.
@@ -14,11 +13,6 @@ QString Date(const QDate &d);
 QDate ParseDate(const QString &text);
 // The display format of the date pickers: "dd.MM.yyyy".
 QString DateFormat();
-
-// The months as the month lists and titles name them: "Январь" ...
-// "Декабрь"; MonthName(1) is "Январь", an out-of-range month gives "".
-const QStringList &MonthNames();
-QString MonthName(int month);
 
 // The user's decimal separator (',' in the Russian locale).
 QChar DecimalPoint();
