@@ -11,7 +11,11 @@
 class QLabel;
 
 // Base of every window: a dialog shown modally on demand and hidden when
-// closed.
+// closed. FormActivate runs each time the window becomes the program's active
+// window, except when only a message box over it has closed or the user comes
+// back to it from another program. A window that loads its data there also
+// asks for it on each showing (setActivateOnShow), so that it never shows
+// stale or no data when the window system's activation does not come.
 //
 // Handlers. Every handler of a window is connected through connectGuarded,
 // never with a plain connect:
@@ -20,8 +24,9 @@ class QLabel;
 // A database or any other error thrown by the handler stops at the slot: it
 // is shown with its own text (ShowException) and the window stays usable, so
 // no exception ever travels through Qt's signal machinery. The handler may
-// take fewer arguments than the signal, as with connect. Code run later by a
-// timer or a queued call goes through runGuarded the same way.
+// take fewer arguments than the signal, as with connect. Code run from an
+// event handler, a timer or a queued call goes through runGuarded the same
+// way; FormActivate is run so by the base.
 //
 // Long jobs. A handler that walks many rows and lets events through (an
 // export, a month rebuild, a recompute, a report being prepared) holds a
@@ -30,13 +35,9 @@ class QLabel;
 // While one lives the window starts nothing else: its buttons, selectors,
 // input boxes, grids and actions are disabled (those disabled already stay
 // as they were and are left so afterwards), their guarded handlers do not
-// run even when a signal comes by other means, FormActivate waits, and a
-// close request (the window's close button, Esc, a "Выход" handler calling
-// close()) is put off and carried out once the job has ended. FormActivate runs each time the window becomes the program's active
-// window, except when only a message box over it has closed or the user comes
-// back to it from another program. A window that loads its data there also
-// asks for it on each showing (setActivateOnShow), so that it never shows
-// stale or no data when the window system's activation does not come.
+// run even when a signal comes by other means, FormActivate does not run,
+// and a close request (the window's close button, Esc, a "Выход" handler
+// calling close()) is put off and carried out once the job has ended.
 class Form : public QDialog {
     Q_OBJECT
 public:
