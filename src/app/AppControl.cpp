@@ -19,14 +19,6 @@ void EndProgram()
 bool EndRequested() { return g_endRequested; }
 void ResetEndRequested() { g_endRequested = false; }
 
-void ShowException(const std::exception &e)
-{
-    if (const auto *db = dynamic_cast<const DbError *>(&e))
-        Msg::error(db->text(), QStringLiteral("Ошибка"));
-    else
-        Msg::error(QString::fromLocal8Bit(e.what()), QStringLiteral("Ошибка"));
-}
-
 Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
 
 bool Application::notify(QObject *receiver, QEvent *e)

@@ -16,8 +16,5 @@ public:
     bool notify(QObject *receiver, QEvent *e) override;
 };
 
-// Shows an escaped error the way the general error display does.
-void ShowException(const std::exception &e);
-
 // Loads Qt's own Russian texts and sets the Russian locale.
 void InstallRussian(QCoreApplication &app);

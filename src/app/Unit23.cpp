@@ -81,9 +81,9 @@ void TForm23::BuildLayout()
 
 void TForm23::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm23::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm23::Button2Click);
-    connect(Timer1, &QTimer::timeout, this, &TForm23::Timer1Timer);
+    connectGuarded(Button1, &QPushButton::clicked, &TForm23::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TForm23::Button2Click);
+    connectGuarded(Timer1, &QTimer::timeout, &TForm23::Timer1Timer);
 }
 
 void TForm23::FormActivate()

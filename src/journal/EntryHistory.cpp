@@ -65,8 +65,8 @@ void EntryHistoryWindow::BuildLayout()
 
 void EntryHistoryWindow::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &EntryHistoryWindow::Button1Click);
-    connect(CBox1, &QComboBox::currentIndexChanged, this, [this](int) { CBox1Change(); });
+    connectGuarded(Button1, &QPushButton::clicked, &EntryHistoryWindow::Button1Click);
+    connectGuarded(CBox1, &QComboBox::currentIndexChanged, [this](int) { CBox1Change(); });
 }
 
 void EntryHistoryWindow::Load(ChangeHistory::Source source, int entryId)

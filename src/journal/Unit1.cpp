@@ -104,7 +104,7 @@ TForm1::TForm1(QWidget *parent) : Form(parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(30000);
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connectGuarded(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
     Timer1->start();
 }
 
@@ -143,7 +143,7 @@ void TForm1::BuildLayout()
     RadioButton4 = named(new QRadioButton(QStringLiteral("Переработка"), this), QStringLiteral("RadioButton4"));
     RadioButton1->setChecked(true);
     auto *date = new JournalDateEdit(this);
-    date->keyPressed = [this](int key) { DateTKeyPress(key); };
+    date->keyPressed = [this](int key) { runGuarded([this, key] { DateTKeyPress(key); }); };
     DateT = named<QDateEdit>(date, QStringLiteral("DateT"), QStringLiteral("Дата"));
     DateT->setCalendarPopup(true);
     DateT->setDisplayFormat(Text::DateFormat());
@@ -247,7 +247,7 @@ void TForm1::ConnectHandlers()
     // A shift button acts whenever it ends up checked: by mouse, keyboard,
     // a screen reader's toggle or the program.
     const auto onChecked = [this](QRadioButton *b, void (TForm1::*handler)()) {
-        connect(b, &QRadioButton::toggled, this, [this, handler](bool on) {
+        connectGuarded(b, &QRadioButton::toggled, [this, handler](bool on) {
             if (on)
                 (this->*handler)();
         });
@@ -256,26 +256,26 @@ void TForm1::ConnectHandlers()
     onChecked(RadioButton2, &TForm1::RadioButton2Click);
     onChecked(RadioButton3, &TForm1::RadioButton3Click);
     onChecked(RadioButton4, &TForm1::RadioButton4Click);
-    connect(CBox1, &QCheckBox::toggled, this, &TForm1::CBox1Click);
-    connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
-    connect(N_Exit, &QAction::triggered, this, &TForm1::Button4Click);
-    connect(N_Summary, &QAction::triggered, this, &TForm1::N_SummaryClick);
-    connect(N_Workers, &QAction::triggered, this, [] { Form5->OpenForMaintenance(); });
-    connect(N_Products, &QAction::triggered, this, [] { Form3->OpenForMaintenance(); });
-    connect(N_Prices, &QAction::triggered, this, [] { Form4->OpenForMaintenance(); });
-    connect(N_OperKinds, &QAction::triggered, this, [] { Form8->OpenForMaintenance(); });
-    connect(N_TabelPiece, &QAction::triggered, this, [] { Form27->Open(9); });
-    connect(N_TabelShifts, &QAction::triggered, this, [this] { Form19->OpenFor(DateT->date()); });
-    connect(N_TabelMaint, &QAction::triggered, this, [] { Form27->Open(14); });
-    connect(N_TabelAvg, &QAction::triggered, this, [] { Form27->Open(15); });
-    connect(N_TabelGeneral, &QAction::triggered, this, [] { Form27->Open(17); });
-    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
-    connect(DBGrid2, &DBGrid::DblClick, this, &TForm1::DBGrid2DblClick);
-    connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
-    connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+    connectGuarded(CBox1, &QCheckBox::toggled, &TForm1::CBox1Click);
+    connectGuarded(Button8, &QPushButton::clicked, &TForm1::Button8Click);
+    connectGuarded(Button4, &QPushButton::clicked, &TForm1::Button4Click);
+    connectGuarded(N_Exit, &QAction::triggered, &TForm1::Button4Click);
+    connectGuarded(N_Summary, &QAction::triggered, &TForm1::N_SummaryClick);
+    connectGuarded(N_Workers, &QAction::triggered, [] { Form5->OpenForMaintenance(); });
+    connectGuarded(N_Products, &QAction::triggered, [] { Form3->OpenForMaintenance(); });
+    connectGuarded(N_Prices, &QAction::triggered, [] { Form4->OpenForMaintenance(); });
+    connectGuarded(N_OperKinds, &QAction::triggered, [] { Form8->OpenForMaintenance(); });
+    connectGuarded(N_TabelPiece, &QAction::triggered, [] { Form27->Open(9); });
+    connectGuarded(N_TabelShifts, &QAction::triggered, [this] { Form19->OpenFor(DateT->date()); });
+    connectGuarded(N_TabelMaint, &QAction::triggered, [] { Form27->Open(14); });
+    connectGuarded(N_TabelAvg, &QAction::triggered, [] { Form27->Open(15); });
+    connectGuarded(N_TabelGeneral, &QAction::triggered, [] { Form27->Open(17); });
+    connectGuarded(Button1, &QPushButton::clicked, &TForm1::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TForm1::Button2Click);
+    connectGuarded(Button3, &QPushButton::clicked, &TForm1::Button3Click);
+    connectGuarded(DBGrid2, &DBGrid::DblClick, &TForm1::DBGrid2DblClick);
+    connectGuarded(Button5, &QPushButton::clicked, &TForm1::Button5Click);
+    connectGuarded(Button9, &QPushButton::clicked, &TForm1::Button9Click);
     // "Внеурочное" and "Структура БД" do nothing.
 }
 
@@ -340,7 +340,8 @@ bool TForm1::eventFilter(QObject *o, QEvent *e)
 {
     if (o == m_calendarPopup && e->type() == QEvent::Hide) {
         // Runs once the picker has taken (or given back) the date.
-        QMetaObject::invokeMethod(this, &TForm1::DateTChange, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { runGuarded([this] { DateTChange(); }); }, Qt::QueuedConnection);
     }
     return Form::eventFilter(o, e);
 }

@@ -148,10 +148,10 @@ void TForm11::BuildLayout()
 
 void TForm11::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm11::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm11::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm11::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm11::Button4Click);
+    connectGuarded(Button1, &QPushButton::clicked, &TForm11::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TForm11::Button2Click);
+    connectGuarded(Button3, &QPushButton::clicked, &TForm11::Button3Click);
+    connectGuarded(Button4, &QPushButton::clicked, &TForm11::Button4Click);
     for (QObject *o : {static_cast<QObject *>(Edit1), static_cast<QObject *>(Edit2),
                        static_cast<QObject *>(Edit3), static_cast<QObject *>(Edit6)})
         o->installEventFilter(this);
@@ -162,16 +162,16 @@ bool TForm11::eventFilter(QObject *o, QEvent *e)
     if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
         // A click on the worker's or the operation's box picks like its "...".
         if (o == Edit1) {
-            Button3Click();
+            runGuarded([this] { Button3Click(); });
             return true;
         }
         if (o == Edit2) {
-            Button4Click();
+            runGuarded([this] { Button4Click(); });
             return true;
         }
     }
     if (e->type() == QEvent::FocusOut && (o == Edit3 || o == Edit6) && isVisible())
-        RecomputeBoxes();
+        runGuarded([this] { RecomputeBoxes(); });
     return Form::eventFilter(o, e);
 }
 

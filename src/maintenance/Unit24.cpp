@@ -124,12 +124,12 @@ void TForm24::BuildLayout()
 
 void TForm24::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm24::Button1Click);
-    connect(Button6, &QPushButton::clicked, this, &TForm24::Button6Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm24::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm24::Button4Click);
-    connect(cb_type_work, &QComboBox::currentIndexChanged, this, &TForm24::ShowPrice);
-    connect(Edit6, &QLineEdit::textChanged, this, &TForm24::ShowPrice);
+    connectGuarded(Button1, &QPushButton::clicked, &TForm24::Button1Click);
+    connectGuarded(Button6, &QPushButton::clicked, &TForm24::Button6Click);
+    connectGuarded(Button3, &QPushButton::clicked, &TForm24::Button3Click);
+    connectGuarded(Button4, &QPushButton::clicked, &TForm24::Button4Click);
+    connectGuarded(cb_type_work, &QComboBox::currentIndexChanged, &TForm24::ShowPrice);
+    connectGuarded(Edit6, &QLineEdit::textChanged, &TForm24::ShowPrice);
 }
 
 void TForm24::OpenKinds()

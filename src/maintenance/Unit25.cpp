@@ -127,15 +127,15 @@ void TForm25::BuildLayout()
 
 void TForm25::ConnectHandlers()
 {
-    connect(Button5, &QPushButton::clicked, this, &TForm25::Button5Click);
-    connect(Button6, &QPushButton::clicked, this, &TForm25::Button6Click);
-    connect(Button7, &QPushButton::clicked, this, &TForm25::Button7Click);
-    connect(Button1, &QPushButton::clicked, this, &TForm25::Button1Click);
-    connect(Button8, &QPushButton::clicked, this, &TForm25::Button8Click);
-    connect(Button9, &QPushButton::clicked, this, &TForm25::Button9Click);
-    connect(DBGrid1, &DBGrid::DblClick, this, &TForm25::Button6Click);
-    connect(CBox1, &QCheckBox::toggled, this, &TForm25::CBox1Click);
-    connect(DTPcker1, &QDateEdit::dateChanged, this, [this] {
+    connectGuarded(Button5, &QPushButton::clicked, &TForm25::Button5Click);
+    connectGuarded(Button6, &QPushButton::clicked, &TForm25::Button6Click);
+    connectGuarded(Button7, &QPushButton::clicked, &TForm25::Button7Click);
+    connectGuarded(Button1, &QPushButton::clicked, &TForm25::Button1Click);
+    connectGuarded(Button8, &QPushButton::clicked, &TForm25::Button8Click);
+    connectGuarded(Button9, &QPushButton::clicked, &TForm25::Button9Click);
+    connectGuarded(DBGrid1, &DBGrid::DblClick, &TForm25::Button6Click);
+    connectGuarded(CBox1, &QCheckBox::toggled, &TForm25::CBox1Click);
+    connectGuarded(DTPcker1, &QDateEdit::dateChanged, [this] {
         if (!m_settingDate)
             DTPcker1Change();
     });
@@ -242,6 +242,7 @@ void TForm25::Button1Click()
 {
     if (TForm1::RefuseClosedMonth(Date()))
         return;
+    Busy busy(this);
     WaitCursor wait;
     MaintenanceOps::RecomputeAveragePrices(DataModule6->ADO_DB, MonthPeriod::of(DTPcker1->date()));
     Reread();

@@ -78,10 +78,10 @@ void TForm10::BuildLayout()
 
 void TForm10::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm10::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm10::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm10::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm10::Button4Click);
+    connectGuarded(Button1, &QPushButton::clicked, &TForm10::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TForm10::Button2Click);
+    connectGuarded(Button3, &QPushButton::clicked, &TForm10::Button3Click);
+    connectGuarded(Button4, &QPushButton::clicked, &TForm10::Button4Click);
 }
 
 void TForm10::FormActivate()

@@ -74,8 +74,8 @@ void TForm2::BuildLayout()
 
 void TForm2::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
+    connectGuarded(Button1, &QPushButton::clicked, &TForm2::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &QDialog::close); // Esc too (reject)
 }
 
 void TForm2::FormActivate()

@@ -396,10 +396,10 @@ void TForm22::BuildLayout()
 
 void TForm22::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm22::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm22::Button2Click);
-    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &cur, const QModelIndex &prev) {
+    connectGuarded(Button1, &QPushButton::clicked, &TForm22::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TForm22::Button2Click);
+    connectGuarded(DBGrid1->selectionModel(), &QItemSelectionModel::currentChanged,
+                   [this](const QModelIndex &cur, const QModelIndex &prev) {
                 if (m_moving)
                     return;
                 QModelIndex target = cur;
@@ -516,7 +516,7 @@ void TForm22::keyPressEvent(QKeyEvent *e)
 {
     // Esc saves and closes, like Enter.
     if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
-        Button1Click();
+        runGuarded([this] { Button1Click(); });
         return;
     }
     Form::keyPressEvent(e);

@@ -53,10 +53,10 @@ void TForm26::BuildLayout()
 
 void TForm26::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm26::Button1Click);
-    connect(Button4, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
-    connect(DBGrid1, &DBGrid::DblClick, this, &TForm26::DBGrid1DblClick);
-    connect(Edit1, &QLineEdit::textChanged, this, &TForm26::Edit1Change);
+    connectGuarded(Button1, &QPushButton::clicked, &TForm26::Button1Click);
+    connectGuarded(Button4, &QPushButton::clicked, &QDialog::close); // Esc too (reject)
+    connectGuarded(DBGrid1, &DBGrid::DblClick, &TForm26::DBGrid1DblClick);
+    connectGuarded(Edit1, &QLineEdit::textChanged, &TForm26::Edit1Change);
 }
 
 void TForm26::FormActivate()

@@ -51,12 +51,12 @@ void TForm3::BuildLayout()
 
 void TForm3::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm3::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
-    connect(DBGrid1, &DBGrid::DblClick, this, &TForm3::DBGrid1DblClick);
-    connect(Edit1, &QLineEdit::textChanged, this, &TForm3::Edit1Change);
+    connectGuarded(Button1, &QPushButton::clicked, &TForm3::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TForm3::Button2Click);
+    connectGuarded(Button3, &QPushButton::clicked, &TForm3::Button3Click);
+    connectGuarded(Button4, &QPushButton::clicked, &QDialog::close); // Esc too (reject)
+    connectGuarded(DBGrid1, &DBGrid::DblClick, &TForm3::DBGrid1DblClick);
+    connectGuarded(Edit1, &QLineEdit::textChanged, &TForm3::Edit1Change);
 }
 
 void TForm3::FormActivate()

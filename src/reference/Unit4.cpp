@@ -110,13 +110,13 @@ void TForm4::BuildLayout()
 
 void TForm4::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm4::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm4::Button4Click);
-    connect(Button5, &QPushButton::clicked, this, &TForm4::Button5Click);
-    connect(DBGrid1, &DBGrid::DblClick, this, &TForm4::DBGrid1DblClick);
-    connect(Edit1, &QLineEdit::textChanged, this, &TForm4::Edit1Change);
+    connectGuarded(Button1, &QPushButton::clicked, &TForm4::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TForm4::Button2Click);
+    connectGuarded(Button3, &QPushButton::clicked, &TForm4::Button3Click);
+    connectGuarded(Button4, &QPushButton::clicked, &TForm4::Button4Click);
+    connectGuarded(Button5, &QPushButton::clicked, &TForm4::Button5Click);
+    connectGuarded(DBGrid1, &DBGrid::DblClick, &TForm4::DBGrid1DblClick);
+    connectGuarded(Edit1, &QLineEdit::textChanged, &TForm4::Edit1Change);
     Edit1->installEventFilter(this);
 }
 
@@ -265,6 +265,7 @@ void TForm4::Button4Click()
 
 void TForm4::Button5Click()
 {
+    Busy busy(this);
     WaitCursor wait;
     XLS_Rep.close();
     XLS_Rep.open();

@@ -41,12 +41,12 @@ void TForm5::BuildLayout()
 
 void TForm5::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm5::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm5::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
-    connect(DBGrid1, &DBGrid::DblClick, this, &TForm5::DBGrid1DblClick);
-    connect(Edit1, &QLineEdit::textChanged, this, &TForm5::Edit1Change);
+    connectGuarded(Button1, &QPushButton::clicked, &TForm5::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TForm5::Button2Click);
+    connectGuarded(Button3, &QPushButton::clicked, &TForm5::Button3Click);
+    connectGuarded(Button4, &QPushButton::clicked, &QDialog::close); // Esc too (reject)
+    connectGuarded(DBGrid1, &DBGrid::DblClick, &TForm5::DBGrid1DblClick);
+    connectGuarded(Edit1, &QLineEdit::textChanged, &TForm5::Edit1Change);
 }
 
 void TForm5::FormActivate()

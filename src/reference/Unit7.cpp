@@ -63,9 +63,9 @@ void TForm7::BuildLayout()
 
 void TForm7::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
-    connect(cb_item, &QComboBox::currentIndexChanged, this, [this](int i) {
+    connectGuarded(Button1, &QPushButton::clicked, &TForm7::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &QDialog::close); // Esc too (reject)
+    connectGuarded(cb_item, &QComboBox::currentIndexChanged, [this](int i) {
         m_groupKey = i >= 0 ? cb_item->itemData(i).toLongLong() : 0;
     });
 }

@@ -49,12 +49,12 @@ void TForm8::BuildLayout()
 
 void TForm8::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm8::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm8::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm8::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
-    connect(DBGrid1, &DBGrid::DblClick, this, &TForm8::DBGrid1DblClick);
-    connect(Edit1, &QLineEdit::textChanged, this, &TForm8::Edit1Change);
+    connectGuarded(Button1, &QPushButton::clicked, &TForm8::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TForm8::Button2Click);
+    connectGuarded(Button3, &QPushButton::clicked, &TForm8::Button3Click);
+    connectGuarded(Button4, &QPushButton::clicked, &QDialog::close); // Esc too (reject)
+    connectGuarded(DBGrid1, &DBGrid::DblClick, &TForm8::DBGrid1DblClick);
+    connectGuarded(Edit1, &QLineEdit::textChanged, &TForm8::Edit1Change);
 }
 
 void TForm8::FormActivate()

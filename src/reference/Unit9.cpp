@@ -43,8 +43,8 @@ void TForm9::BuildLayout()
 
 void TForm9::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::close); // Esc too (reject)
+    connectGuarded(Button1, &QPushButton::clicked, &TForm9::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &QDialog::close); // Esc too (reject)
 }
 
 void TForm9::FormActivate()

@@ -104,12 +104,12 @@ void TForm18::BuildLayout()
 void TForm18::ConnectHandlers()
 {
     // Esc closes the dialog the way "Выход" does.
-    connect(Button5, &QPushButton::clicked, this, &TForm18::Button5Click);
-    connect(Button1, &QPushButton::clicked, this, &TForm18::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm18::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm18::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm18::Button4Click);
-    connect(Button6, &QPushButton::clicked, this, &TForm18::Button6Click);
+    connectGuarded(Button5, &QPushButton::clicked, &TForm18::Button5Click);
+    connectGuarded(Button1, &QPushButton::clicked, &TForm18::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TForm18::Button2Click);
+    connectGuarded(Button3, &QPushButton::clicked, &TForm18::Button3Click);
+    connectGuarded(Button4, &QPushButton::clicked, &TForm18::Button4Click);
+    connectGuarded(Button6, &QPushButton::clicked, &TForm18::Button6Click);
 }
 
 void TForm18::OpenQuery(Dataset &query)
@@ -137,6 +137,7 @@ void TForm18::OpenQuery(Dataset &query)
 template <typename R>
 void TForm18::PrintReport(R *report, Dataset &query, const QString &caption, const QString &titleText)
 {
+    Busy busy(this);
     struct Closer {
         Dataset &d;
         ~Closer() { d.close(); }
@@ -174,6 +175,7 @@ void TForm18::Button3Click()
 
 void TForm18::Button6Click()
 {
+    Busy busy(this);
     struct Closer {
         Dataset &d;
         ~Closer() { d.close(); }

@@ -93,10 +93,10 @@ void TMonthCheckForm::BuildLayout()
 
 void TMonthCheckForm::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TMonthCheckForm::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TMonthCheckForm::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TMonthCheckForm::Button3Click);
-    connect(&Differences, &Dataset::changed, this, &TMonthCheckForm::ShowEmptyMark);
+    connectGuarded(Button1, &QPushButton::clicked, &TMonthCheckForm::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TMonthCheckForm::Button2Click);
+    connectGuarded(Button3, &QPushButton::clicked, &TMonthCheckForm::Button3Click);
+    connectGuarded(&Differences, &Dataset::changed, &TMonthCheckForm::ShowEmptyMark);
 }
 
 void TMonthCheckForm::resizeEvent(QResizeEvent *e)
@@ -136,6 +136,7 @@ void TMonthCheckForm::Check()
 
 void TMonthCheckForm::Button1Click()
 {
+    Busy busy(this);
     WaitCursor wait;
     Differences.close();
     PB->setRange(1, 2 * m_month.days());
@@ -159,6 +160,7 @@ void TMonthCheckForm::Button1Click()
 void TMonthCheckForm::Button2Click()
 {
     Dataset &ds = Differences;
+    Busy busy(this);
     WaitCursor wait;
     XlsExport xls;
     if (!xls.start(QStringLiteral("Сверка табеля с журналом")))

@@ -131,15 +131,15 @@ void TForm19::BuildLayout()
 
 void TForm19::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm19::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm19::Button2Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm19::Button4Click);
-    connect(Button5, &QPushButton::clicked, this, &TForm19::Button5Click);
-    connect(Button6, &QPushButton::clicked, this, &TForm19::Button6Click);
-    connect(BtnCheck, &QPushButton::clicked, this, &TForm19::BtnCheckClick);
+    connectGuarded(Button1, &QPushButton::clicked, &TForm19::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TForm19::Button2Click);
+    connectGuarded(Button4, &QPushButton::clicked, &TForm19::Button4Click);
+    connectGuarded(Button5, &QPushButton::clicked, &TForm19::Button5Click);
+    connectGuarded(Button6, &QPushButton::clicked, &TForm19::Button6Click);
+    connectGuarded(BtnCheck, &QPushButton::clicked, &TForm19::BtnCheckClick);
     // A change by mouse, keyboard or screen reader applies the period.
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ApplyPeriod(); });
-    connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { ApplyPeriod(); });
+    connectGuarded(ComboBox1, &QComboBox::currentIndexChanged, [this] { ApplyPeriod(); });
+    connectGuarded(ComboBox2, &QComboBox::currentIndexChanged, [this] { ApplyPeriod(); });
 }
 
 void TForm19::showEvent(QShowEvent *e)
@@ -288,6 +288,7 @@ CellLook TForm19::DayCellLook(const QVariant &value, const GridColumn &col, cons
 
 void TForm19::Button1Click()
 {
+    Busy busy(this);
     WaitCursor wait;
     const MonthPeriod p = Period();
     CloseDatasets();
@@ -311,6 +312,7 @@ void TForm19::Button1Click()
 
 void TForm19::Button2Click()
 {
+    Busy busy(this);
     Dataset &rep = Form15->H_Tabel;
     const MonthPeriod p = Period();
     WaitCursor wait;
@@ -373,6 +375,7 @@ void TForm19::Button5Click()
 
 void TForm19::Button6Click()
 {
+    Busy busy(this);
     Form15->Preview(SelectedMonth(), SelectedYear(),
                     ComboBox1->currentText() + QLatin1Char(' ') + ComboBox2->currentText());
 }

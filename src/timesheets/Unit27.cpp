@@ -273,14 +273,14 @@ void TForm27::BuildLayout()
 
 void TForm27::ConnectHandlers()
 {
-    connect(Button1, &QPushButton::clicked, this, &TForm27::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm27::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm27::Button3Click);
-    connect(Button5, &QPushButton::clicked, this, &TForm27::Button5Click);
-    connect(BtnCheck, &QPushButton::clicked, this, &TForm27::BtnCheckClick);
-    connect(Button9, &QPushButton::clicked, this, &TForm27::Button9Click);
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ApplyPeriod(); });
-    connect(cb_year, &QComboBox::currentIndexChanged, this, [this](int idx) {
+    connectGuarded(Button1, &QPushButton::clicked, &TForm27::Button1Click);
+    connectGuarded(Button2, &QPushButton::clicked, &TForm27::Button2Click);
+    connectGuarded(Button3, &QPushButton::clicked, &TForm27::Button3Click);
+    connectGuarded(Button5, &QPushButton::clicked, &TForm27::Button5Click);
+    connectGuarded(BtnCheck, &QPushButton::clicked, &TForm27::BtnCheckClick);
+    connectGuarded(Button9, &QPushButton::clicked, &TForm27::Button9Click);
+    connectGuarded(ComboBox1, &QComboBox::currentIndexChanged, [this] { ApplyPeriod(); });
+    connectGuarded(cb_year, &QComboBox::currentIndexChanged, [this](int idx) {
         if (idx < 0)
             return;
         m_yearKey = cb_year->itemText(idx).toInt();
@@ -463,6 +463,7 @@ void TForm27::Button3Click()
 {
     if (TForm1::RefuseClosedMonth(Period().first()))
         return;
+    Busy busy(this);
     WaitCursor wait;
     const MonthPeriod p = Period();
     Current->close();
@@ -485,6 +486,7 @@ void TForm27::Button3Click()
 
 void TForm27::Button2Click()
 {
+    Busy busy(this);
     Dataset &ds = *Current;
     const TimesheetMode *m = ModeOf(Mode);
     const bool night = m && m->dayNightColumn;

@@ -1,8 +1,16 @@
 #include "ui/Form.h"
 #include "ui/Msg.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <exception>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
@@ -95,7 +103,7 @@ void Form::showEvent(QShowEvent *e)
         const ActivationTracker *t = tracker();
         m_showMark = t ? t->activations : 0;
         m_activatedOnShow = true;
-        FormActivate();
+        runActivate();
     }
 }
 
@@ -111,10 +119,141 @@ bool Form::event(QEvent *e)
         const bool doneOnShow = m_activatedOnShow && t && t->activations == m_showMark + 1;
         m_activatedOnShow = false;
         if (!Msg::consumeBoxClosed(this) && !backFromOutside && !doneOnShow)
-            FormActivate();
+            runActivate();
         return r;
     }
     return QDialog::event(e);
+}
+
+void Form::runActivate()
+{
+    // A job that lets events through is not interrupted by its window's
+    // activation (which reloads or resets what the job works on).
+    if (m_busy)
+        return;
+    runGuarded([this] { FormActivate(); });
+}
+
+void Form::showHandlerError() noexcept
+{
+    try {
+        try {
+            throw;
+        } catch (const std::exception &e) {
+            ShowException(e);
+        } catch (...) {
+            Msg::error(QStringLiteral("Неизвестная ошибка"), QStringLiteral("Ошибка"));
+        }
+    } catch (...) {
+        // Showing the message failed too: nothing more can be done here.
+    }
+}
+
+namespace {
+// A control a running job disables: whatever the user can press, choose,
+// type into or open something from.
+bool isJobControl(const QWidget *w)
+{
+    return qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QComboBox *>(w) ||
+           qobject_cast<const QAbstractSpinBox *>(w) || qobject_cast<const QLineEdit *>(w) ||
+           qobject_cast<const QAbstractItemView *>(w) || qobject_cast<const QMenuBar *>(w);
+}
+
+// True when o belongs to window itself, not to another window (a dialog)
+// parented to it.
+bool ofWindow(const QObject *o, const QWidget *window)
+{
+    for (const QObject *p = o->parent(); p && p != window; p = p->parent())
+        if (qobject_cast<const QDialog *>(p))
+            return false;
+    return true;
+}
+} // namespace
+
+Form::Busy::Busy(Form *window) : m_window(window)
+{
+    if (m_window)
+        m_window->beginBusy();
+}
+
+Form::Busy::~Busy()
+{
+    if (m_window)
+        m_window->endBusy();
+}
+
+void Form::beginBusy()
+{
+    if (m_busy++)
+        return;
+    QWidget *focus = QApplication::focusWidget();
+    m_busyFocus = focus && focus->window() == this ? focus : nullptr;
+    m_busyDisabled.clear();
+    for (QWidget *w : findChildren<QWidget *>()) {
+        // Controls disabled already (by the user's rights, by the window's
+        // own state) are left alone and stay disabled afterwards.
+        if (!isJobControl(w) || w->testAttribute(Qt::WA_ForceDisabled) || !ofWindow(w, this))
+            continue;
+        w->setEnabled(false);
+        m_busyDisabled << w;
+    }
+    for (QAction *a : findChildren<QAction *>()) {
+        if (!a->isEnabled() || !ofWindow(a, this))
+            continue;
+        a->setEnabled(false);
+        m_busyDisabled << a;
+    }
+}
+
+void Form::endBusy()
+{
+    if (--m_busy)
+        return;
+    for (auto it = m_busyDisabled.crbegin(); it != m_busyDisabled.crend(); ++it) {
+        if (QWidget *w = qobject_cast<QWidget *>(it->data()))
+            w->setEnabled(true);
+        else if (QAction *a = qobject_cast<QAction *>(it->data()))
+            a->setEnabled(true);
+    }
+    m_busyDisabled.clear();
+    if (m_busyFocus && isVisible() && m_busyFocus->isEnabled())
+        m_busyFocus->setFocus();
+    m_busyFocus = nullptr;
+    if (!m_closeDeferred)
+        return;
+    // The close the user asked for while the job ran.
+    m_closeDeferred = false;
+    const int r = m_deferredResult;
+    auto closeNow = [this, r] {
+        if (!m_busy && isVisible())
+            done(r);
+    };
+    if (std::uncaught_exceptions())
+        // The job failed: its error is shown first, then the window closes.
+        QMetaObject::invokeMethod(this, closeNow, Qt::QueuedConnection);
+    else
+        runGuarded(closeNow);
+}
+
+bool Form::refusesSignalsOf(const QObject *sender) const
+{
+    if (!m_busy)
+        return false;
+    for (const QObject *o = sender; o && o != this; o = o->parent())
+        for (const QPointer<QObject> &d : m_busyDisabled)
+            if (d == o)
+                return true;
+    return false;
+}
+
+void Form::done(int r)
+{
+    if (m_busy) {
+        m_closeDeferred = true;
+        m_deferredResult = r;
+        return;
+    }
+    QDialog::done(r);
 }
 
 void paintToggle(QWidget *w, bool marked, const QColor &markColor)

@@ -1,4 +1,5 @@
 #include "ui/Msg.h"
+#include "data/DbError.h"
 #include "data/Notice.h"
 
 #include <QApplication>
@@ -114,3 +115,11 @@ int exec(QDialog *dlg)
 }
 void setHandler(Handler h) { g_handler = std::move(h); }
 } // namespace Modal
+
+void ShowException(const std::exception &e)
+{
+    if (const auto *db = dynamic_cast<const DbError *>(&e))
+        Msg::error(db->text(), QStringLiteral("Ошибка"));
+    else
+        Msg::error(QString::fromLocal8Bit(e.what()), QStringLiteral("Ошибка"));
+}

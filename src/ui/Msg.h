@@ -2,6 +2,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <stdexcept>
 
 class QDialog;
 class QWidget;
@@ -49,3 +50,7 @@ int exec(QDialog *dlg);
 using Handler = std::function<int(QDialog *)>;
 void setHandler(Handler h);
 } // namespace Modal
+
+// Shows an error that stopped a handler: a database error with its own text,
+// anything else with what() (caption "Ошибка").
+void ShowException(const std::exception &e);
