@@ -85,6 +85,7 @@ void TForm25::BuildLayout()
     Button5 = named(new QPushButton(QStringLiteral("Добавить"), this), QStringLiteral("Button5"));
     Button6 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button6"));
     Button7 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button7"));
+    DBGrid1->setDeleteButton(Button7);
     Button1 = named(new QPushButton(QStringLiteral("Расчитать ср.сд."), this), QStringLiteral("Button1"));
     DTPcker1 = named(new QDateEdit(this), QStringLiteral("DTPcker1"), QStringLiteral("Дата"));
     DTPcker1->setCalendarPopup(true);

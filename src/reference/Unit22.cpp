@@ -240,7 +240,8 @@ bool NormTable::setData(const QModelIndex &index, const QVariant &value, int rol
                 Msg::error(QStringLiteral("'%1' не является числом").arg(text), QStringLiteral("Ошибка"));
                 return false;
             }
-            if (!Check::Fits(QStringLiteral("Цена"), *d, ColumnRange::Double(true)))
+            // A price per piece below 0 pays nobody anything sensible.
+            if (!Check::Fits(QStringLiteral("Цена"), *d, ColumnRange::Double()))
                 return false;
             v = *d;
         }
@@ -248,17 +249,22 @@ bool NormTable::setData(const QModelIndex &index, const QVariant &value, int rol
         if (text.isEmpty()) {
             v = nullInt();
         } else {
+            const QString field = headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString();
+            // A norm is a count of pieces: never below 0. The bonus keeps its
+            // sign.
+            const ColumnRange range = ColumnRange::Integer(index.column() != ColNorma);
             const std::optional<int> i = Text::ParseInt(text);
             // A whole number beyond the integer column is told as such.
             if (!i && Text::ParseDecimal(text) && !text.contains(u'.') && !text.contains(u',')) {
-                Check::FitsText(headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString(), text,
-                                ColumnRange::Integer(true));
+                Check::FitsText(field, text, range);
                 return false;
             }
             if (!i) {
                 Msg::error(QStringLiteral("'%1' не является целым числом").arg(text), QStringLiteral("Ошибка"));
                 return false;
             }
+            if (!Check::Fits(field, *i, range))
+                return false;
             v = *i;
         }
     }

@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include <algorithm>
+
 namespace {
 // Remembers which of the program's windows was active before the current
 // one. Pop-ups (menus, drop-down calendars) do not count.
@@ -115,6 +117,119 @@ bool Form::event(QEvent *e)
         return r;
     }
     return QDialog::event(e);
+}
+
+namespace {
+bool takesTab(const QWidget *w)
+{
+    return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus;
+}
+
+QWidget *deepestProxy(QWidget *w)
+{
+    while (w && w->focusProxy())
+        w = w->focusProxy();
+    return w;
+}
+
+// Controls in reading order: rows from the top, each row left to right. A
+// row is what lies beside its first (topmost) control, so a tall list comes
+// before the buttons stacked at its right, and those before what is below.
+QList<QWidget *> readingOrder(const QWidget *window, const QList<QWidget *> &controls)
+{
+    struct Item {
+        QWidget *w;
+        QRect r;
+    };
+    QList<Item> items;
+    for (QWidget *w : controls)
+        items.append({w, QRect(w->mapTo(window, QPoint(0, 0)), w->size())});
+    std::stable_sort(items.begin(), items.end(), [](const Item &a, const Item &b) {
+        return a.r.top() != b.r.top() ? a.r.top() < b.r.top() : a.r.left() < b.r.left();
+    });
+    QList<QList<Item>> rows;
+    int rowBottom = 0;
+    for (const Item &it : items) {
+        if (rows.isEmpty() || it.r.center().y() > rowBottom) {
+            rows.append({});
+            rowBottom = it.r.bottom();
+        }
+        rows.last().append(it);
+    }
+    QList<QWidget *> order;
+    for (QList<Item> &row : rows) {
+        std::stable_sort(row.begin(), row.end(), [](const Item &a, const Item &b) {
+            return a.r.left() != b.r.left() ? a.r.left() < b.r.left() : a.r.top() < b.r.top();
+        });
+        for (const Item &it : row)
+            order.append(it.w);
+    }
+    return order;
+}
+} // namespace
+
+QList<QWidget *> Form::tabStops() const
+{
+    QList<QWidget *> stops;
+    const QList<QWidget *> all = findChildren<QWidget *>();
+    for (QWidget *w : all) {
+        // Only widgets that take the focus themselves; one handing it on
+        // (a date box to its text, a tab widget to its tabs) is represented
+        // by its receiver below.
+        if (w->focusProxy() || !takesTab(w) || w->window() != this || !w->isVisibleTo(this) || !w->isEnabled())
+            continue;
+        // Inside another control (a list's cell editor, a combo box's text):
+        // that control is the stop.
+        bool inner = false;
+        for (QWidget *a = w->parentWidget(); a && a != this; a = a->parentWidget())
+            if (!a->focusProxy() && takesTab(a)) {
+                inner = true;
+                break;
+            }
+        if (inner)
+            continue;
+        // The stop is the outermost widget that hands its focus to w, so
+        // that the control is the one named in the layout.
+        QWidget *stop = w;
+        for (QWidget *a = w->parentWidget(); a && a != this; a = a->parentWidget())
+            if (deepestProxy(a) == w)
+                stop = a;
+        if (!stops.contains(stop))
+            stops.append(stop);
+    }
+    return readingOrder(this, stops);
+}
+
+bool Form::focusNextPrevChild(bool next)
+{
+    if (!m_readingTabOrder)
+        return QDialog::focusNextPrevChild(next);
+    QList<QWidget *> stops = tabStops();
+    if (stops.isEmpty())
+        return QDialog::focusNextPrevChild(next);
+    // The stop holding the focus: the innermost one around the focus widget.
+    QWidget *f = focusWidget();
+    int at = -1;
+    for (QWidget *x = f; x && x != this && at < 0; x = x->parentWidget())
+        at = int(stops.indexOf(x));
+    int to;
+    if (at >= 0) {
+        to = at + (next ? 1 : -1);
+    } else if (f && isAncestorOf(f)) {
+        // The focus is on something Tab does not stop at (a box taken by a
+        // click): go on from where it sits.
+        stops.append(f);
+        stops = readingOrder(this, stops);
+        at = int(stops.indexOf(f));
+        stops.removeAt(at);
+        to = next ? at : at - 1;
+    } else {
+        to = next ? 0 : -1;
+    }
+    const int n = int(stops.size());
+    QWidget *target = stops[((to % n) + n) % n];
+    target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void paintToggle(QWidget *w, bool marked, const QColor &markColor)
