@@ -21,14 +21,17 @@
 #include "reports/Unit18.h"
 #include "timesheets/Unit19.h"
 #include "timesheets/Unit27.h"
+#include "data/Dataset.h"
 #include "ui/DBGrid.h"
 #include "ui/Msg.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -49,6 +52,8 @@ private slots:
     void readingOrder();
     void focusedButtonIsMarked();
     void deleteKeyInLists();
+    void typedValuesRefused_data();
+    void typedValuesRefused();
 };
 
 namespace {
@@ -82,7 +87,7 @@ QMap<QString, Opener> &openers()
         m["Form19"] = [] { Form1->N_TabelShifts->trigger(); };
         m["Form22"] = [] { Form22->ShowNorms(Assembly); };
         m["Form24"] = [] { Form24->OpenForAdd(); };
-        m["Form25"] = [] { Form1->N_Overtime->trigger(); };
+        m["Form25"] = [] { Form1->Button5->click(); };
         m["Form26"] = direct(Form26);
         m["Form27 piecework"] = [] { Form1->N_TabelPiece->trigger(); };
         m["Form27 maintenance"] = [] { Form1->N_TabelMaint->trigger(); };
@@ -123,6 +128,10 @@ QList<QWidget *> reachable(QWidget *window)
         }
         if (qobject_cast<QTabBar *>(w) && qobject_cast<QTabWidget *>(w->parentWidget()))
             continue; // the tab widget stands for it
+        // Of a set of radio buttons Tab reaches the chosen one; the arrows
+        // choose another.
+        if (auto *r = qobject_cast<QRadioButton *>(w); r && r->autoExclusive() && !r->isChecked())
+            continue;
         if (qobject_cast<QAbstractButton *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractItemView *>(w))
             out << w;
         else if (auto *e = qobject_cast<QLineEdit *>(w); e && !e->isReadOnly())
@@ -158,8 +167,10 @@ QStringList walk(QWidget *window, const QList<QWidget *> &controls, bool backwar
             *problems << "the focus left the window";
             break;
         }
-        if (now == at)
+        if (now == at) {
             *problems << QString("%1 kept the focus").arg(nameOf(now));
+            break;
+        }
         at = now;
         seen << nameOf(now);
         if (now == start)
@@ -168,6 +179,19 @@ QStringList walk(QWidget *window, const QList<QWidget *> &controls, bool backwar
     if (at != start)
         *problems << "no way back to the start";
     return seen;
+}
+
+// Shows a window and makes it the active one (a window shown before and
+// hidden again is activated by hand).
+bool showActive(QDialog *d)
+{
+    d->show();
+    d->raise();
+    d->activateWindow();
+    if (QTest::qWaitFor([d] { return QApplication::activeWindow() == d; }, 1000))
+        return true;
+    QApplication::setActiveWindow(d);
+    return QTest::qWaitFor([d] { return QApplication::activeWindow() == d; });
 }
 
 struct WalkResult {
@@ -179,9 +203,7 @@ struct WalkResult {
 WalkResult walkShown(QDialog *d)
 {
     WalkResult r;
-    d->show();
-    d->activateWindow();
-    if (!QTest::qWaitFor([d] { return QApplication::activeWindow() == d; })) {
+    if (!showActive(d)) {
         r.problems << "not active";
         return r;
     }
@@ -283,9 +305,10 @@ void KeyboardTest::readingOrder_data()
     QTest::newRow("maintenance works")
         << "Form25" << "Form25"
         << QStringList{"DBGrid1", "Button5", "Button6", "Button7", "Button1", "DTPcker1", "CBox1", "Button8"};
+    // The colour box is off until an operation that takes a colour is chosen.
     QTest::newRow("entry editor")
         << "Form11" << "Form11"
-        << QStringList{"Button3", "Button4", "Edit3", "Edit6", "Edit5", "DTimeP", "Edit4", "Button1", "Button2"};
+        << QStringList{"Button3", "Button4", "Edit3", "Edit6", "DTimeP", "Edit4", "Button1", "Button2"};
 }
 
 // The round goes row by row from the top, left to right.
@@ -298,9 +321,8 @@ void KeyboardTest::readingOrder()
     Modal::setHandler([&](QDialog *d) {
         if (d->objectName() != window || !seen.isEmpty())
             return 0;
-        d->show();
-        d->activateWindow();
-        QTest::qWaitFor([d] { return QApplication::activeWindow() == d; });
+        if (!showActive(d))
+            return 0;
         // From the first control round to it again.
         QWidget *first = d->findChild<QWidget *>(order.first());
         first->setFocus(Qt::TabFocusReason);
@@ -326,9 +348,8 @@ void KeyboardTest::focusedButtonIsMarked()
     Modal::setHandler([&](QDialog *d) {
         if (d != Form19)
             return 0;
-        d->show();
-        d->activateWindow();
-        QTest::qWaitFor([d] { return QApplication::activeWindow() == d; });
+        if (!showActive(d))
+            return 0;
         Form19->ComboBox1->setFocus(Qt::TabFocusReason);
         plain = Form19->Button5->grab().toImage();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -350,21 +371,122 @@ void KeyboardTest::deleteKeyInLists()
 {
     TestDb::exec("insert into accounts_dep.vid_oper (id, vid) values (14, 'Шлифовка')");
     int shown = 0;
+    bool located = false;
     Modal::setHandler([&](QDialog *d) {
         if (d != Form8)
             return 0;
         ++shown;
-        Dataset &kinds = DataModule6->Vid_oper;
-        QVERIFY(kinds.locate("vid", "Шлифовка"));
+        showActive(d);
+        located = DataModule6->Vid_oper.locate("vid", "Шлифовка");
         Form8->DBGrid1->setFocus();
         Msg::answer(true);
         QTest::keyClick(Form8->DBGrid1, Qt::Key_Delete);
+        d->hide();
         return 0;
     });
     Form1->N_OperKinds->trigger();
     QCOMPARE(shown, 1);
-    QVERIFY(!Msg::shown().isEmpty());
+    QVERIFY(located);
+    QCOMPARE(Msg::shown().size(), 1); // asked first
     QCOMPARE(TestDb::scalar("select count(*) from accounts_dep.vid_oper where id=14").toInt(), 0);
+}
+
+void KeyboardTest::typedValuesRefused_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message"); // empty: taken and stored
+    const QString control = "Поле «%1» содержит недопустимые (управляющие) символы!";
+    QTest::newRow("name with a tab") << "ФИО" << "Сидоров\tС.С." << control.arg("ФИО");
+    QTest::newRow("name with a line break") << "ФИО" << "Сидоров\nС.С." << control.arg("ФИО");
+    QTest::newRow("kind with a tab") << "Операция" << "Шлифовка\tчистовая" << control.arg("Операция");
+    QTest::newRow("mark with a tab") << "Марка" << "КД-1\tкроватка" << control.arg("Марка");
+    QTest::newRow("mark with escape") << "Марка" << "КД-1\x1b" << control.arg("Марка");
+    QTest::newRow("plain mark") << "Марка" << "КД-1 кроватка" << "";
+    const QString norm = "Значение в поле «Норматив» должно быть от 0 до 2147483647!";
+    QTest::newRow("norm below 0") << "Норматив" << "-7" << norm;
+    QTest::newRow("norm far below 0") << "Норматив" << "-2147483649" << norm;
+    QTest::newRow("norm 0") << "Норматив" << "0" << "";
+    QTest::newRow("price below 0") << "Цена" << "-1,5" << "Значение в поле «Цена» не может быть меньше 0!";
+    QTest::newRow("price 0") << "Цена" << "0" << "";
+    QTest::newRow("bonus below 0 keeps its sign") << "Премия, %" << "-5" << "";
+}
+
+// Texts that go into the database refuse every control character, a tab as
+// a line break, and norms and their prices refuse values below 0, each with
+// the window's error box; nothing of a refused value is stored.
+void KeyboardTest::typedValuesRefused()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QString stored; // how many rows hold the typed value afterwards
+    if (field == "ФИО") {
+        Modal::setHandler([&](QDialog *d) {
+            if (d == Form2) {
+                Form2->Edit1->setText(typed);
+                Form2->Button1Click();
+            }
+            return 0;
+        });
+        Form5->Button1Click();
+        stored = "select count(*) from accounts_dep.person where fio=:t";
+    } else if (field == "Операция") {
+        Modal::setHandler([&](QDialog *d) {
+            if (d == Form9) {
+                Form9->Edit1->setText(typed);
+                Form9->Button1Click();
+            }
+            return 0;
+        });
+        DataModule6->Vid_oper.open();
+        Form8->Button1Click();
+        DataModule6->Vid_oper.close();
+        stored = "select count(*) from accounts_dep.vid_oper where vid=:t";
+    } else if (field == "Марка") {
+        Modal::setHandler([&](QDialog *d) {
+            if (d == Form7) {
+                Form7->Edit1->setText(typed);
+                Form7->Edit2->setText("2");
+                Form7->cb_item->setCurrentIndex(0);
+                Form7->Button1Click();
+            }
+            return 0;
+        });
+        DataModule6->Izdel.open();
+        Form3->Button1Click();
+        DataModule6->Izdel.close();
+        stored = "select count(*) from accounts_dep.izdel where marka=:t";
+    } else {
+        const int column = field == "Норматив" ? NormTable::ColNorma
+                         : field == "Цена"     ? NormTable::ColPrice
+                                               : NormTable::ColPrize;
+        bool taken = false;
+        Modal::setHandler([&](QDialog *d) {
+            if (d == Form22) {
+                taken = Form22->norm->setData(Form22->norm->index(0, column), typed, Qt::EditRole);
+                Form22->Button1Click();
+            }
+            return 0;
+        });
+        DataModule6->Oper.open();
+        Form22->ShowNorms(Assembly);
+        DataModule6->Oper.close();
+        QCOMPARE(taken, message.isEmpty());
+        const QString col = column == NormTable::ColNorma ? "norma" : column == NormTable::ColPrice ? "price" : "prize";
+        stored = QString("select count(*) from accounts_dep.norm where o_id=%1 and %2=replace(:t, ',', '.')::numeric")
+                     .arg(int(Assembly))
+                     .arg(col);
+    }
+    if (message.isEmpty()) {
+        QVERIFY2(Msg::shown().isEmpty(), qPrintable(Msg::shown().value(0).text));
+    } else {
+        QCOMPARE(Msg::shown().size(), 1);
+        QCOMPARE(Msg::shown()[0].text, message);
+        QCOMPARE(Msg::shown()[0].caption, QString("Ошибка"));
+    }
+    const qlonglong rows = TestDb::scalar(stored, {{"t", typed}}).toLongLong();
+    QCOMPARE(rows, message.isEmpty() ? 1 : 0);
 }
 
 QTEST_MAIN(KeyboardTest)

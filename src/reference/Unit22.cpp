@@ -5,6 +5,7 @@
 #include "ui/Msg.h"
 #include "ui/Text.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -311,7 +312,7 @@ QVariant NormTable::headerData(int section, Qt::Orientation o, int role) const
 
 // ---------------------------------------------------------------------------
 // Cell editor: Enter and Esc keep the typed value and save, like the window's
-// buttons.
+// buttons; Tab and Shift+Tab keep it and leave the grid, as from the grid.
 
 class NormDelegate : public QStyledItemDelegate {
 public:
@@ -348,6 +349,15 @@ protected:
                     onSave();
                 return true;
             }
+            const bool ctrl = static_cast<QKeyEvent *>(ev)->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+            auto *view = qobject_cast<QAbstractItemView *>(parent());
+            if ((k == Qt::Key_Tab || k == Qt::Key_Backtab) && !ctrl && view) {
+                commitOpen();
+                // The grid has the focus back; the key moves it on.
+                QKeyEvent again(QEvent::KeyPress, k, static_cast<QKeyEvent *>(ev)->modifiers());
+                QCoreApplication::sendEvent(view, &again);
+                return true;
+            }
         }
         return QStyledItemDelegate::eventFilter(obj, ev);
     }
@@ -377,6 +387,7 @@ void TForm22::BuildLayout()
     DBGrid1->setItemDelegate(m_delegate);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setTabKeyNavigation(false); // Tab leaves the grid; the arrows move in it
     DBGrid1->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
                              | QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);

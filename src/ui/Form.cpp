@@ -1,7 +1,11 @@
 #include "ui/Form.h"
 #include "ui/Msg.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
+#include <QDateTimeEdit>
+#include <QKeyEvent>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -37,6 +41,29 @@ protected:
             current = nullptr;
         }
         return false;
+    }
+};
+
+// A date box uses Tab for its day, month and year; in a window that goes
+// through its controls in reading order Tab leaves the box as from any
+// other control, and the arrow keys move between its parts.
+class TabLeavesBox : public QObject {
+public:
+    explicit TabLeavesBox(QObject *parent) : QObject(parent) {}
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() != QEvent::KeyPress)
+            return false;
+        auto *k = static_cast<QKeyEvent *>(e);
+        if ((k->key() != Qt::Key_Tab && k->key() != Qt::Key_Backtab)
+            || (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        auto *box = static_cast<QWidget *>(o);
+        const bool back = k->key() == Qt::Key_Backtab || (k->modifiers() & Qt::ShiftModifier);
+        // The window's own walk, as from a control without parts.
+        return Form::moveFocus(box->window(), !back);
     }
 };
 
@@ -90,6 +117,12 @@ void Form::centreOnMainWindow()
 
 void Form::showEvent(QShowEvent *e)
 {
+    if (m_readingTabOrder) {
+        if (!m_tabLeavesBox)
+            m_tabLeavesBox = new TabLeavesBox(this);
+        for (QDateTimeEdit *box : findChildren<QDateTimeEdit *>())
+            box->installEventFilter(m_tabLeavesBox); // once: installing again only moves it first
+    }
     QDialog::showEvent(e);
     if (m_centreOnMain)
         centreOnMainWindow();
@@ -125,6 +158,26 @@ bool takesTab(const QWidget *w)
     return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus;
 }
 
+// One of a set of mutually exclusive buttons (radio buttons) other than the
+// set's chosen one: Tab stops at the chosen one, the arrows move in the set.
+bool unchosenOfSet(const QWidget *w)
+{
+    const auto *b = qobject_cast<const QAbstractButton *>(w);
+    if (!b || !b->isCheckable() || b->isChecked())
+        return false;
+    QList<QAbstractButton *> set;
+    if (QButtonGroup *g = b->group(); g && g->exclusive())
+        set = g->buttons();
+    else if (b->autoExclusive() && b->parentWidget())
+        for (QAbstractButton *o : b->parentWidget()->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly))
+            if (o->autoExclusive() && o->isCheckable())
+                set << o;
+    for (const QAbstractButton *o : set)
+        if (o->isChecked() && o->isVisible() && o->isEnabled())
+            return true;
+    return false;
+}
+
 QWidget *deepestProxy(QWidget *w)
 {
     while (w && w->focusProxy())
@@ -151,7 +204,7 @@ QList<QWidget *> readingOrder(const QWidget *window, const QList<QWidget *> &con
     int rowBottom = 0;
     for (const Item &it : items) {
         if (rows.isEmpty() || it.r.center().y() > rowBottom) {
-            rows.append({});
+            rows.append(QList<Item>());
             rowBottom = it.r.bottom();
         }
         rows.last().append(it);
@@ -168,6 +221,12 @@ QList<QWidget *> readingOrder(const QWidget *window, const QList<QWidget *> &con
 }
 } // namespace
 
+bool Form::moveFocus(QWidget *window, bool next)
+{
+    auto *form = qobject_cast<Form *>(window);
+    return form && form->focusNextPrevChild(next);
+}
+
 QList<QWidget *> Form::tabStops() const
 {
     QList<QWidget *> stops;
@@ -176,7 +235,8 @@ QList<QWidget *> Form::tabStops() const
         // Only widgets that take the focus themselves; one handing it on
         // (a date box to its text, a tab widget to its tabs) is represented
         // by its receiver below.
-        if (w->focusProxy() || !takesTab(w) || w->window() != this || !w->isVisibleTo(this) || !w->isEnabled())
+        if (w->focusProxy() || !takesTab(w) || w->window() != this || !w->isVisibleTo(this) || !w->isEnabled()
+            || unchosenOfSet(w))
             continue;
         // Inside another control (a list's cell editor, a combo box's text):
         // that control is the stop.

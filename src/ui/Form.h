@@ -41,6 +41,9 @@ public:
     void setReadingTabOrder(bool on = true) { m_readingTabOrder = on; }
     // The controls Tab reaches now, in the order it reaches them.
     QList<QWidget *> tabStops() const;
+    // Moves the focus to the next or previous control of a window of ours
+    // as Tab or Shift+Tab does; false for any other window.
+    static bool moveFocus(QWidget *window, bool next);
 
 protected:
     bool event(QEvent *e) override;
@@ -52,6 +55,7 @@ private:
     bool m_activateOnShow = false;
     bool m_activatedOnShow = false;
     bool m_readingTabOrder = true;
+    QObject *m_tabLeavesBox = nullptr;
     quint64 m_showMark = 0; // the program's activation count at the showing
 };
 
