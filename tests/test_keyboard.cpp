@@ -305,6 +305,11 @@ void KeyboardTest::readingOrder_data()
     QTest::newRow("maintenance works")
         << "Form25" << "Form25"
         << QStringList{"DBGrid1", "Button5", "Button6", "Button7", "Button1", "DTPcker1", "CBox1", "Button8"};
+    QTest::newRow("maintenance entry")
+        << "Form24" << "Form24"
+        << QStringList{"Button3", "Button4", "cb_type_work", "Edit6", "CBox1", "Button1", "Button6"};
+    QTest::newRow("operation price")
+        << "Form10" << "Form10" << QStringList{"Button3", "Button4", "ComboBox1", "Button1", "Button2"};
     // The colour box is off until an operation that takes a colour is chosen.
     QTest::newRow("entry editor")
         << "Form11" << "Form11"
@@ -340,11 +345,11 @@ void KeyboardTest::readingOrder()
     QCOMPARE(seen, expected);
 }
 
-// A button reached by Tab looks different from the same button without the
-// focus, in the style in use.
+// A focused button looks different from the same button without the focus,
+// in the style in use, whether Tab or the window put the focus there.
 void KeyboardTest::focusedButtonIsMarked()
 {
-    QImage plain, focused;
+    QImage plain, focused, given;
     Modal::setHandler([&](QDialog *d) {
         if (d != Form19)
             return 0;
@@ -352,6 +357,10 @@ void KeyboardTest::focusedButtonIsMarked()
             return 0;
         Form19->ComboBox1->setFocus(Qt::TabFocusReason);
         plain = Form19->Button5->grab().toImage();
+        // Given the focus by the program, as windows do when they open.
+        Form19->Button5->setFocus(Qt::OtherFocusReason);
+        given = Form19->Button5->grab().toImage();
+        Form19->ComboBox1->setFocus(Qt::TabFocusReason);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         if (QApplication::focusWidget() == Form19->Button5)
@@ -363,6 +372,7 @@ void KeyboardTest::focusedButtonIsMarked()
     QVERIFY(!plain.isNull());
     QVERIFY2(!focused.isNull(), "Tab did not reach the button");
     QVERIFY(plain != focused);
+    QVERIFY(plain != given);
 }
 
 // Del in a list's grid is its "Удалить"; in a list opened for a choice,

@@ -123,6 +123,9 @@ void Form::showEvent(QShowEvent *e)
         for (QDateTimeEdit *box : findChildren<QDateTimeEdit *>())
             box->installEventFilter(m_tabLeavesBox); // once: installing again only moves it first
     }
+    // The focused control shows its focus mark from the start, not only
+    // after the first Tab: a keyboard user sees where the keys go.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     QDialog::showEvent(e);
     if (m_centreOnMain)
         centreOnMainWindow();
