@@ -217,6 +217,7 @@ void TForm1::BuildLayout()
     Button1 = named(new QPushButton(QStringLiteral("Добавить"), this), QStringLiteral("Button1"));
     Button2 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button2"));
     Button3 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button3"));
+    DBGrid2->setDeleteButton(Button3);
     Button8 = named(new QPushButton(QStringLiteral("Обновить"), this), QStringLiteral("Button8"));
     Button9 = named(new QPushButton(QStringLiteral("История"), this), QStringLiteral("Button9"));
     Button5 = named(new QPushButton(QStringLiteral("Ср.сд./хоз. работы"), this), QStringLiteral("Button5"));

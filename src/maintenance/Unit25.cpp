@@ -89,6 +89,7 @@ void TForm25::BuildLayout()
     Button6 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button6"));
     Button7 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button7"));
     Button9 = named(new QPushButton(QStringLiteral("История"), this), QStringLiteral("Button9"));
+    DBGrid1->setDeleteButton(Button7);
     Button1 = named(new QPushButton(QStringLiteral("Расчитать ср.сд."), this), QStringLiteral("Button1"));
     DTPcker1 = named(new QDateEdit(this), QStringLiteral("DTPcker1"), QStringLiteral("Дата"));
     DTPcker1->setCalendarPopup(true);

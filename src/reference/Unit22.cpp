@@ -5,6 +5,7 @@
 #include "ui/Msg.h"
 #include "ui/Text.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -240,7 +241,8 @@ bool NormTable::setData(const QModelIndex &index, const QVariant &value, int rol
                 Msg::error(QStringLiteral("'%1' не является числом").arg(text), QStringLiteral("Ошибка"));
                 return false;
             }
-            if (!Check::Fits(QStringLiteral("Цена"), *d, ColumnRange::Double(true)))
+            // A price per piece below 0 pays nobody anything sensible.
+            if (!Check::Fits(QStringLiteral("Цена"), *d, ColumnRange::Double()))
                 return false;
             v = *d;
         }
@@ -248,17 +250,22 @@ bool NormTable::setData(const QModelIndex &index, const QVariant &value, int rol
         if (text.isEmpty()) {
             v = nullInt();
         } else {
+            const QString field = headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString();
+            // A norm is a count of pieces: never below 0. The bonus keeps its
+            // sign.
+            const ColumnRange range = ColumnRange::Integer(index.column() != ColNorma);
             const std::optional<int> i = Text::ParseInt(text);
             // A whole number beyond the integer column is told as such.
             if (!i && Text::ParseDecimal(text) && !text.contains(u'.') && !text.contains(u',')) {
-                Check::FitsText(headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString(), text,
-                                ColumnRange::Integer(true));
+                Check::FitsText(field, text, range);
                 return false;
             }
             if (!i) {
                 Msg::error(QStringLiteral("'%1' не является целым числом").arg(text), QStringLiteral("Ошибка"));
                 return false;
             }
+            if (!Check::Fits(field, *i, range))
+                return false;
             v = *i;
         }
     }
@@ -305,7 +312,7 @@ QVariant NormTable::headerData(int section, Qt::Orientation o, int role) const
 
 // ---------------------------------------------------------------------------
 // Cell editor: Enter and Esc keep the typed value and save, like the window's
-// buttons.
+// buttons; Tab and Shift+Tab keep it and leave the grid, as from the grid.
 
 class NormDelegate : public QStyledItemDelegate {
 public:
@@ -342,6 +349,15 @@ protected:
                     onSave();
                 return true;
             }
+            const bool ctrl = static_cast<QKeyEvent *>(ev)->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+            auto *view = qobject_cast<QAbstractItemView *>(parent());
+            if ((k == Qt::Key_Tab || k == Qt::Key_Backtab) && !ctrl && view) {
+                commitOpen();
+                // The grid has the focus back; the key moves it on.
+                QKeyEvent again(QEvent::KeyPress, k, static_cast<QKeyEvent *>(ev)->modifiers());
+                QCoreApplication::sendEvent(view, &again);
+                return true;
+            }
         }
         return QStyledItemDelegate::eventFilter(obj, ev);
     }
@@ -371,6 +387,7 @@ void TForm22::BuildLayout()
     DBGrid1->setItemDelegate(m_delegate);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setTabKeyNavigation(false); // Tab leaves the grid; the arrows move in it
     DBGrid1->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
                              | QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);

@@ -45,6 +45,7 @@ void TForm3::BuildLayout()
     lay->addWidget(Edit1);
 
     AddListButtons(this, lay, Button1, Button2, Button3, Button4);
+    DBGrid1->setDeleteButton(Button3);
     InstallSearchKeys(Edit1, &DataModule6->Izdel, SearchKeys::UpDownOnly);
     resize(620, 480);
 }

@@ -90,6 +90,7 @@ void TForm4::BuildLayout()
     Button1 = named(new QPushButton(QStringLiteral("Добавить"), this), QStringLiteral("Button1"));
     Button2 = named(new QPushButton(QStringLiteral("Изменить"), this), QStringLiteral("Button2"));
     Button3 = named(new QPushButton(QStringLiteral("Удалить"), this), QStringLiteral("Button3"));
+    DBGrid1->setDeleteButton(Button3);
     Button5 = named(new QPushButton(QStringLiteral("Excel"), this), QStringLiteral("Button5"));
     CheckBox1 = named(new QCheckBox(QStringLiteral("Цены"), this), QStringLiteral("CheckBox1"));
     Edit1 = named(new QLineEdit(this), QStringLiteral("Edit1"), QStringLiteral("Поиск по марке"));

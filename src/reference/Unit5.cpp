@@ -35,6 +35,7 @@ void TForm5::BuildLayout()
     Edit1 = named(new QLineEdit(this), QStringLiteral("Edit1"), QStringLiteral("Поиск"));
     Edit1->setPlaceholderText(QStringLiteral("Поиск"));
     AddListButtons(this, lay, Button1, Button2, Button3, Button4, Edit1);
+    DBGrid1->setDeleteButton(Button3);
     InstallSearchKeys(Edit1, &DataModule6->Workers, SearchKeys::TypingOnly);
     resize(640, 480);
 }

@@ -81,6 +81,8 @@ bool TForm7::eventFilter(QObject *obj, QEvent *e)
 {
     if (obj == Edit2 && e->type() == QEvent::KeyPress) {
         auto *k = static_cast<QKeyEvent *>(e);
+        if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab)
+            return Form::eventFilter(obj, e); // the walk through the window
         const QString t = k->text();
         if (t.size() == 1 && t[0].isPrint()) {
             const QChar c = t[0];

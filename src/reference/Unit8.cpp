@@ -43,6 +43,7 @@ void TForm8::BuildLayout()
     lay->addWidget(Edit1);
 
     AddListButtons(this, lay, Button1, Button2, Button3, Button4);
+    DBGrid1->setDeleteButton(Button3);
     InstallSearchKeys(Edit1, &DataModule6->Vid_oper, SearchKeys::TypingOnly);
     resize(420, 460);
 }

@@ -11,9 +11,13 @@ QString shown(QString number)
     return number.replace(u'.', Text::DecimalPoint());
 }
 
-void refuseRange(const QString &field, const ColumnRange &column)
+void refuseRange(const QString &field, const ColumnRange &column, bool negative)
 {
     const QString max = column.maxText();
+    if (max.isEmpty() && negative && !column.allowNegative) {
+        Msg::error(QStringLiteral("Значение в поле «%1» не может быть меньше 0!").arg(field), QStringLiteral("Ошибка"));
+        return;
+    }
     if (max.isEmpty()) {
         Msg::error(QStringLiteral("Недопустимое значение в поле «%1»!").arg(field), QStringLiteral("Ошибка"));
         return;
@@ -28,7 +32,7 @@ bool Fits(const QString &field, double value, const ColumnRange &column)
 {
     if (column.fits(value))
         return true;
-    refuseRange(field, column);
+    refuseRange(field, column, value < 0);
     return false;
 }
 
@@ -36,7 +40,7 @@ bool FitsText(const QString &field, const QString &decimal, const ColumnRange &c
 {
     if (column.fitsText(decimal))
         return true;
-    refuseRange(field, column);
+    refuseRange(field, column, decimal.trimmed().startsWith(u'-'));
     return false;
 }
 

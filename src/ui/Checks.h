@@ -14,7 +14,8 @@ namespace Check {
 bool Fits(const QString &field, double value, const ColumnRange &column);
 // A decimal text with a point, judged exactly (beyond double's digits).
 bool FitsText(const QString &field, const QString &decimal, const ColumnRange &column);
-// The text of a box that is stored as typed: no control characters but tab.
+// The text of a box that is stored as typed: no control characters, tab
+// included.
 bool PlainText(const QString &field, const QString &text);
 // Hours of one entry: 0 to Columns::kMaxHours.
 bool Hours(int hours);

@@ -6,7 +6,9 @@
 #include <QDateTime>
 #include <QHeaderView>
 #include <QLocale>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPushButton>
 
 DatasetModel::DatasetModel(QObject *parent) : QAbstractTableModel(parent) {}
 
@@ -134,6 +136,7 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new DatasetModel(t
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false); // a whole-row grid has no cells to tab through
     setAlternatingRowColors(false);
     verticalHeader()->setDefaultSectionSize(20);
     verticalHeader()->setVisible(false);
@@ -236,4 +239,20 @@ void DBGrid::mouseDoubleClickEvent(QMouseEvent *e)
 {
     QTableView::mouseDoubleClickEvent(e);
     emit DblClick();
+}
+
+void DBGrid::setDeleteButton(QPushButton *button)
+{
+    m_deleteButton = button;
+}
+
+void DBGrid::keyPressEvent(QKeyEvent *e)
+{
+    const bool plain = e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier;
+    if (plain && e->key() == Qt::Key_Delete && m_deleteButton) {
+        if (m_deleteButton->isVisible() && m_deleteButton->isEnabled())
+            m_deleteButton->click();
+        return;
+    }
+    QTableView::keyPressEvent(e);
 }

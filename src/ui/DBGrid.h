@@ -8,6 +8,7 @@
 #include <optional>
 
 class Dataset;
+class QPushButton;
 
 // One column of a grid: which field it shows and how.
 struct GridColumn {
@@ -70,7 +71,9 @@ private:
 
 // A read-only, whole-row grid over a dataset. The grid's current and selected
 // row follows the dataset's current record and moves it, however the row was
-// moved to or selected (mouse, keyboard, accessibility, program).
+// moved to or selected (mouse, keyboard, accessibility, program). The arrow
+// and page keys move inside the grid; Tab and Shift+Tab leave it for the
+// window's next or previous control.
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
@@ -82,6 +85,9 @@ public:
     // Text the grid shows in a cell (0-based row and column).
     QString cellText(int row, int column) const;
     int columnOf(const QString &field) const;
+    // The Delete key in the grid presses this button ("Удалить") when it is
+    // shown and enabled.
+    void setDeleteButton(QPushButton *button);
 
 signals:
     // Any double click in the grid, over a row or not.
@@ -89,10 +95,12 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     void syncFromDataset(int recNo);
     void applyColumns();
     DatasetModel *m_model;
     bool m_syncing = false;
+    QPointer<QPushButton> m_deleteButton;
 };

@@ -6,7 +6,10 @@
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QComboBox>
+#include <QDateTimeEdit>
+#include <QKeyEvent>
 #include <QEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -16,6 +19,8 @@
 #include <QPointer>
 #include <QScreen>
 #include <QShowEvent>
+
+#include <algorithm>
 
 namespace {
 // Remembers which of the program's windows was active before the current
@@ -43,6 +48,29 @@ protected:
             current = nullptr;
         }
         return false;
+    }
+};
+
+// A date box uses Tab for its day, month and year; in a window that goes
+// through its controls in reading order Tab leaves the box as from any
+// other control, and the arrow keys move between its parts.
+class TabLeavesBox : public QObject {
+public:
+    explicit TabLeavesBox(QObject *parent) : QObject(parent) {}
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() != QEvent::KeyPress)
+            return false;
+        auto *k = static_cast<QKeyEvent *>(e);
+        if ((k->key() != Qt::Key_Tab && k->key() != Qt::Key_Backtab)
+            || (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        auto *box = static_cast<QWidget *>(o);
+        const bool back = k->key() == Qt::Key_Backtab || (k->modifiers() & Qt::ShiftModifier);
+        // The window's own walk, as from a control without parts.
+        return Form::moveFocus(box->window(), !back);
     }
 };
 
@@ -96,6 +124,15 @@ void Form::centreOnMainWindow()
 
 void Form::showEvent(QShowEvent *e)
 {
+    if (m_readingTabOrder) {
+        if (!m_tabLeavesBox)
+            m_tabLeavesBox = new TabLeavesBox(this);
+        for (QDateTimeEdit *box : findChildren<QDateTimeEdit *>())
+            box->installEventFilter(m_tabLeavesBox); // once: installing again only moves it first
+    }
+    // The focused control shows its focus mark from the start, not only
+    // after the first Tab: a keyboard user sees where the keys go.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     QDialog::showEvent(e);
     if (m_centreOnMain)
         centreOnMainWindow();
@@ -254,6 +291,146 @@ void Form::done(int r)
         return;
     }
     QDialog::done(r);
+}
+
+namespace {
+bool takesTab(const QWidget *w)
+{
+    return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus;
+}
+
+// One of a set of mutually exclusive buttons (radio buttons) other than the
+// set's chosen one: Tab stops at the chosen one, the arrows move in the set.
+bool unchosenOfSet(const QWidget *w)
+{
+    const auto *b = qobject_cast<const QAbstractButton *>(w);
+    if (!b || !b->isCheckable() || b->isChecked())
+        return false;
+    QList<QAbstractButton *> set;
+    if (QButtonGroup *g = b->group(); g && g->exclusive())
+        set = g->buttons();
+    else if (b->autoExclusive() && b->parentWidget())
+        for (QAbstractButton *o : b->parentWidget()->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly))
+            if (o->autoExclusive() && o->isCheckable())
+                set << o;
+    for (const QAbstractButton *o : set)
+        if (o->isChecked() && o->isVisible() && o->isEnabled())
+            return true;
+    return false;
+}
+
+QWidget *deepestProxy(QWidget *w)
+{
+    while (w && w->focusProxy())
+        w = w->focusProxy();
+    return w;
+}
+
+// Controls in reading order: rows from the top, each row left to right. A
+// row is what lies beside its first (topmost) control, so a tall list comes
+// before the buttons stacked at its right, and those before what is below.
+QList<QWidget *> readingOrder(const QWidget *window, const QList<QWidget *> &controls)
+{
+    struct Item {
+        QWidget *w;
+        QRect r;
+    };
+    QList<Item> items;
+    for (QWidget *w : controls)
+        items.append({w, QRect(w->mapTo(window, QPoint(0, 0)), w->size())});
+    std::stable_sort(items.begin(), items.end(), [](const Item &a, const Item &b) {
+        return a.r.top() != b.r.top() ? a.r.top() < b.r.top() : a.r.left() < b.r.left();
+    });
+    QList<QList<Item>> rows;
+    int rowBottom = 0;
+    for (const Item &it : items) {
+        if (rows.isEmpty() || it.r.center().y() > rowBottom) {
+            rows.append(QList<Item>());
+            rowBottom = it.r.bottom();
+        }
+        rows.last().append(it);
+    }
+    QList<QWidget *> order;
+    for (QList<Item> &row : rows) {
+        std::stable_sort(row.begin(), row.end(), [](const Item &a, const Item &b) {
+            return a.r.left() != b.r.left() ? a.r.left() < b.r.left() : a.r.top() < b.r.top();
+        });
+        for (const Item &it : row)
+            order.append(it.w);
+    }
+    return order;
+}
+} // namespace
+
+bool Form::moveFocus(QWidget *window, bool next)
+{
+    auto *form = qobject_cast<Form *>(window);
+    return form && form->focusNextPrevChild(next);
+}
+
+QList<QWidget *> Form::tabStops() const
+{
+    QList<QWidget *> stops;
+    const QList<QWidget *> all = findChildren<QWidget *>();
+    for (QWidget *w : all) {
+        // Only widgets that take the focus themselves; one handing it on
+        // (a date box to its text, a tab widget to its tabs) is represented
+        // by its receiver below.
+        if (w->focusProxy() || !takesTab(w) || w->window() != this || !w->isVisibleTo(this) || !w->isEnabled()
+            || unchosenOfSet(w))
+            continue;
+        // Inside another control (a list's cell editor, a combo box's text):
+        // that control is the stop.
+        bool inner = false;
+        for (QWidget *a = w->parentWidget(); a && a != this; a = a->parentWidget())
+            if (!a->focusProxy() && takesTab(a)) {
+                inner = true;
+                break;
+            }
+        if (inner)
+            continue;
+        // The stop is the outermost widget that hands its focus to w, so
+        // that the control is the one named in the layout.
+        QWidget *stop = w;
+        for (QWidget *a = w->parentWidget(); a && a != this; a = a->parentWidget())
+            if (deepestProxy(a) == w)
+                stop = a;
+        if (!stops.contains(stop))
+            stops.append(stop);
+    }
+    return readingOrder(this, stops);
+}
+
+bool Form::focusNextPrevChild(bool next)
+{
+    if (!m_readingTabOrder)
+        return QDialog::focusNextPrevChild(next);
+    QList<QWidget *> stops = tabStops();
+    if (stops.isEmpty())
+        return QDialog::focusNextPrevChild(next);
+    // The stop holding the focus: the innermost one around the focus widget.
+    QWidget *f = focusWidget();
+    int at = -1;
+    for (QWidget *x = f; x && x != this && at < 0; x = x->parentWidget())
+        at = int(stops.indexOf(x));
+    int to;
+    if (at >= 0) {
+        to = at + (next ? 1 : -1);
+    } else if (f && isAncestorOf(f)) {
+        // The focus is on something Tab does not stop at (a box taken by a
+        // click): go on from where it sits.
+        stops.append(f);
+        stops = readingOrder(this, stops);
+        at = int(stops.indexOf(f));
+        stops.removeAt(at);
+        to = next ? at : at - 1;
+    } else {
+        to = next ? 0 : -1;
+    }
+    const int n = int(stops.size());
+    QWidget *target = stops[((to % n) + n) % n];
+    target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void paintToggle(QWidget *w, bool marked, const QColor &markColor)

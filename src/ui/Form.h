@@ -98,10 +98,22 @@ public:
 
     // A close request while busy is remembered and carried out afterwards.
     void done(int r) override;
+    // Tab and Shift+Tab go through the window's controls in reading order:
+    // row by row from the top, left to right within a row, wherever the
+    // control sits (group boxes, tab pages), skipping hidden, disabled and
+    // read-only-by-policy ones, round and round. A window whose layout
+    // function sets an order of its own with setTabOrder turns this off.
+    void setReadingTabOrder(bool on = true) { m_readingTabOrder = on; }
+    // The controls Tab reaches now, in the order it reaches them.
+    QList<QWidget *> tabStops() const;
+    // Moves the focus to the next or previous control of a window of ours
+    // as Tab or Shift+Tab does; false for any other window.
+    static bool moveFocus(QWidget *window, bool next);
 
 protected:
     bool event(QEvent *e) override;
     void showEvent(QShowEvent *e) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void beginBusy();
@@ -116,6 +128,8 @@ private:
     bool m_centreOnMain = false;
     bool m_activateOnShow = false;
     bool m_activatedOnShow = false;
+    bool m_readingTabOrder = true;
+    QObject *m_tabLeavesBox = nullptr;
     quint64 m_showMark = 0; // the program's activation count at the showing
 };
 

@@ -119,7 +119,7 @@ std::optional<double> ParseDecimal(const QString &text)
 bool HasControlChars(const QString &text)
 {
     for (QChar c : text)
-        if (c.category() == QChar::Other_Control && c != u'\t')
+        if (c.category() == QChar::Other_Control)
             return true;
     return false;
 }

@@ -42,8 +42,10 @@ std::optional<qint64> ParseInt64(const QString &text);
 // A decimal typed with ',' or '.'; nothing for anything else.
 std::optional<double> ParseDecimal(const QString &text);
 
-// True when the text holds a control character other than tab (NUL, line
-// breaks, escape, ...): such text is refused, never shortened or stored.
+// True when the text holds a control character (NUL, tab, line breaks,
+// escape, ...): such text is refused, never shortened or stored. A tab in a
+// name or a mark looks like blanks in every list and report, but never
+// matches what anyone types.
 bool HasControlChars(const QString &text);
 
 } // namespace Text
