@@ -266,6 +266,12 @@ insert into accounts_dep.norm (o_id, norma, price, prize)
 insert into accounts_dep.ver (d, t, delim)
   select 0, 0, '.' where not exists (select 1 from accounts_dep.ver);
 
+-- Base price and day-off flag of a journal entry, as they were when its
+-- price was set: the operation's lowest norm price and the "Выходной" box.
+-- NULL for entries written by other programs or before the columns existed.
+alter table accounts_dep.smena add column if not exists base_cena double precision;
+alter table accounts_dep.smena add column if not exists i_holiday integer;
+
 -- The program's login role
 do $$ begin
   if not exists (select 1 from pg_roles where rolname = 'sys') then

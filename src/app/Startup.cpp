@@ -17,6 +17,7 @@
 #include "reports/Unit16.h"
 #include "reports/Unit17.h"
 #include "reports/Unit18.h"
+#include "reports/PayStatementWindow.h"
 #include "reports/Unit20.h"
 #include "reports/Unit21.h"
 #include "timesheets/Unit19.h"
@@ -46,6 +47,7 @@ void CreateRemainingWindows()
     new TForm25();
     new TForm26();
     new TForm27();
+    new TPayStatements();
 }
 
 bool CreateWindows(const QStringList &args, int buildDate, int buildTime)

@@ -119,6 +119,7 @@ void TForm23::ApplyRole(Role role)
     }
     j->N_Reference->menuAction()->setEnabled(false);
     j->N_Tabel->menuAction()->setEnabled(false);
+    j->N_Statements->setEnabled(false);
     if ((role == Role::Foreman || role == Role::Storekeeper) && r) {
         off(r->Button1);
         off(r->Button2);
@@ -138,6 +139,7 @@ void TForm23::Button1Click()
     Form1->ShiftNumber = 1;
     Form1->LoginCode = code;
     Form1->N_Tabel->menuAction()->setEnabled(role == Role::FullRights);
+    Form1->N_Statements->setEnabled(role == Role::FullRights); // pay is theirs
     // Entries marked "ta" are never listed, whoever logs in.
     for (int shift = 1; shift <= 4; ++shift)
         DataModule6->journal(shift).setParam(QStringLiteral("ok"), TDataModule6::HiddenMark());

@@ -11,6 +11,7 @@
 #include "journal/JournalOps.h"
 #include "journal/Unit11.h"
 #include "maintenance/Unit25.h"
+#include "reports/PayStatementWindow.h"
 #include "reports/Unit18.h"
 #include "timesheets/Unit19.h"
 #include "timesheets/Unit27.h"
@@ -128,6 +129,7 @@ void TForm1::BuildLayout()
     N_TabelGeneral = action(N_Tabel->addAction(QStringLiteral("Общий табель")), "N_TabelGeneral");
     N_Reports = named(MainMenu->addMenu(QStringLiteral("Отчеты")), QStringLiteral("N_Reports"));
     N_Summary = action(N_Reports->addAction(QStringLiteral("Сводные отчеты")), "N_Summary");
+    N_Statements = action(N_Reports->addAction(QStringLiteral("Расчетные листки")), "N_Statements");
     N_Exit = action(MainMenu->addAction(QStringLiteral("Выход")), "N_Exit");
     N_DbStructure = action(MainMenu->addAction(QStringLiteral("Структура БД")), "N_DbStructure");
 
@@ -255,6 +257,7 @@ void TForm1::ConnectHandlers()
     connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
     connect(N_Exit, &QAction::triggered, this, &TForm1::Button4Click);
     connect(N_Summary, &QAction::triggered, this, &TForm1::N_SummaryClick);
+    connect(N_Statements, &QAction::triggered, this, [] { PayStatements->Open(); });
     connect(N_Workers, &QAction::triggered, this, [] { Form5->OpenForMaintenance(); });
     connect(N_Products, &QAction::triggered, this, [] { Form3->OpenForMaintenance(); });
     connect(N_Prices, &QAction::triggered, this, [] { Form4->OpenForMaintenance(); });
@@ -280,6 +283,11 @@ QDate TForm1::Today() const
 double TForm1::EntryPriceOf(double basePrice) const
 {
     return EntryPrice::ApplyFactors(basePrice, CBox1->isChecked(), ShiftNumber);
+}
+
+EntryPrice::Basis TForm1::EntryBasisOf(double basePrice) const
+{
+    return {basePrice, CBox1->isChecked()};
 }
 
 Dataset &TForm1::CurrentJournal() const
