@@ -312,7 +312,6 @@ void PayStatementsTest::totalsMatchTheTimesheetsOnTheDemoShop()
     data.close();
     data.setParam("date1", month.first());
     data.setParam("date2", month.next());
-    data.open();
     Report::Layout layout = PayStatementReport::BuildLayout("", "");
     int premiums = 0;
     for (int id : workers) {
@@ -331,7 +330,6 @@ void PayStatementsTest::totalsMatchTheTimesheetsOnTheDemoShop()
         if (!prem.isZero())
             ++premiums;
     }
-    data.close();
     // Every worker with pay in the general timesheet has a statement, and the
     // demo shows premiums.
     for (auto it = general.begin(); it != general.end(); ++it)

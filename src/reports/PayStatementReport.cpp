@@ -58,15 +58,19 @@ QString Sql()
     // rounded once per kind and night flag ("Табель хоз. работ", "Табель ср.
     // сдельная") and once over all of it ("Общий табель"). The journal's
     // premiums are rounded once and "Сдельно" is the rest, so the two add up
-    // to the piecework pay to the cent.
+    // to the piecework pay to the cent. The totals ride on the worker's last
+    // row only, where the statement's closing band reads them.
     return QStringLiteral(
         "with j as ("
-        " select s.w_id, s.data, s.smena, s.i_id, s.o_id, s.kol_vo, s.brak, s.time,"
+        " select s.id, s.w_id, s.data, s.smena, s.i_id, s.o_id, s.kol_vo, s.brak, s.time,"
         " s.cena::numeric as cena, s.base_cena::numeric as base"
-        " from accounts_dep.smena s where s.data>=:date1 and s.data<:date2),"
+        " from accounts_dep.smena s where s.data>=:date1 and s.data<:date2"
+        " and s.w_id=any(:ids::integer[])),"
         " fa as ("
-        " select f.id_p::integer as w_id, f.d_date, f.id_o::integer as id_o, f.cnt, f.price, f.i_holiday, f.i_night"
-        " from accounts_dep.fatigue f where f.d_date>=:date1 and f.d_date<:date2),"
+        " select f.id, f.id_p::integer as w_id, f.d_date, f.id_o::integer as id_o, f.cnt, f.price, f.i_holiday,"
+        " f.i_night"
+        " from accounts_dep.fatigue f where f.d_date>=:date1 and f.d_date<:date2"
+        " and f.id_p=any(:ids::numeric[])),"
         " jt as ("
         " select w_id, round(sum((kol_vo-brak)*cena), 2) as t_piece,"
         " round(sum((kol_vo-brak)*(cena-base)), 2) as t_prem,"
@@ -85,7 +89,7 @@ QString Sql()
         " fall as ("
         " select w_id, round(sum(cnt*price), 2) as t_fat, sum(cnt) as h_f from fa group by w_id),"
         " t as ("
-        " select w.w_id, w.w_id::text as wkey, p.s_caption as fio,"
+        " select w.w_id, p.s_caption as fio,"
         " coalesce(jt.t_piece, 0)-coalesce(jt.t_prem, 0) as t_base, coalesce(jt.t_prem, 0) as t_prem,"
         " coalesce(ft.t_7777, 0) as t_7777, coalesce(ft.t_7778, 0) as t_7778,"
         " coalesce(jt.t_piece, 0)+coalesce(fall.t_fat, 0) as t_all,"
@@ -94,26 +98,39 @@ QString Sql()
         " coalesce(jt.h_j, 0)+coalesce(fall.h_f, 0) as h_all, coalesce(jt.n_unknown, 0) as n_unknown"
         " from (select w_id from j union select w_id from fa) w"
         " join cmn_contractor.person p on p.id=w.w_id"
-        " left join jt on jt.w_id=w.w_id left join ft on ft.w_id=w.w_id left join fall on fall.w_id=w.w_id)"
-        " select r.* from ("
-        " select t.*, 1 as part, j.data as d, j.smena as sm, to_char(j.data, 'DD.MM.YYYY') as c_date,"
+        " left join jt on jt.w_id=w.w_id left join ft on ft.w_id=w.w_id left join fall on fall.w_id=w.w_id),"
+        " r as ("
+        " select j.w_id, j.id, 1 as part, j.data as d, j.smena as sm, to_char(j.data, 'DD.MM.YYYY') as c_date,"
         " case when j.smena=4 then 'перер.' else j.smena::text end as c_shift,"
         " izdel.marka as c_prod, vid_oper.vid as c_oper, null::text as c_kind, null::text as c_marks,"
         " j.kol_vo as qty, j.brak as rej, j.cena as price, (j.kol_vo-j.brak)*j.cena as summa,"
         " (j.kol_vo-j.brak)*(j.cena-j.base) as premium, case when j.base is null then 0 else 1 end as known"
-        " from j join t on t.w_id=j.w_id"
+        " from j"
         " left join accounts_dep.izdel izdel on izdel.id=j.i_id"
         " left join accounts_dep.oper oper on oper.id=j.o_id"
         " left join accounts_dep.vid_oper vid_oper on vid_oper.id=oper.vid"
         " union all"
-        " select t.*, 2, fa.d_date, 0, to_char(fa.d_date, 'DD.MM.YYYY'), null, null, null, vo.vid,"
+        " select fa.w_id, fa.id, 2, fa.d_date, 0, to_char(fa.d_date, 'DD.MM.YYYY'), null, null, null, vo.vid,"
         " concat_ws(', ', case when fa.i_holiday=1 then 'вых.' end, case when fa.i_night=1 then 'ноч.' end),"
         " fa.cnt, null, fa.price, fa.cnt*fa.price,"
         " fa.cnt*fa.price-fa.cnt*fa.price/((case when fa.i_holiday=1 then 2 else 1 end)"
         "*(case when fa.i_night=1 then 1.2 else 1 end)), 1"
-        " from fa join t on t.w_id=fa.w_id"
-        " left join accounts_dep.vid_oper vo on vo.id=fa.id_o) r"
-        " order by r.fio, r.w_id, r.part, r.d, r.sm, r.c_prod, r.c_oper, r.c_kind, r.qty");
+        " from fa left join accounts_dep.vid_oper vo on vo.id=fa.id_o),"
+        " o as ("
+        " select r.*, row_number() over (partition by r.w_id order by r.part desc, r.d desc, r.sm desc,"
+        " r.c_prod desc, r.c_oper desc, r.c_kind desc, r.id desc) as back"
+        " from r)"
+        " select t.w_id::text as wkey, t.fio, o.part, o.c_date, o.c_shift, o.c_prod, o.c_oper, o.c_kind, o.c_marks,"
+        " o.qty, o.rej, o.price, o.summa, o.premium, o.known,"
+        " case when o.back=1 then t.t_base end as t_base, case when o.back=1 then t.t_prem end as t_prem,"
+        " case when o.back=1 then t.t_7777 end as t_7777, case when o.back=1 then t.t_7778 end as t_7778,"
+        " case when o.back=1 then t.t_all end as t_all,"
+        " case when o.back=1 then t.h1 end as h1, case when o.back=1 then t.h2 end as h2,"
+        " case when o.back=1 then t.h3 end as h3, case when o.back=1 then t.h4 end as h4,"
+        " case when o.back=1 then t.h_7777 end as h_7777, case when o.back=1 then t.h_7778 end as h_7778,"
+        " case when o.back=1 then t.h_all end as h_all, case when o.back=1 then t.n_unknown end as n_unknown"
+        " from o join t on t.w_id=o.w_id"
+        " order by t.fio, o.w_id, o.part, o.d, o.sm, o.c_prod, o.c_oper, o.c_kind, o.id");
 }
 
 QString Heading(int month, int year)
@@ -238,15 +255,27 @@ Prepared Prepare(Layout &layout, Dataset &data, const QList<int> &workers)
     out.name = layout.name;
     out.orientation = layout.orientation;
     out.margin = layout.margin;
-    for (int id : workers) {
-        // LIKE without wildcards: the worker's own rows only.
-        data.setFilter(QStringLiteral("wkey"), QString::number(id), false);
-        if (data.isEmpty())
-            continue;
-        Prepared one = Report::Prepare(layout, data);
-        out.pages += one.pages;
+    // A few dozen workers per query: each statement is then picked out of a
+    // small snapshot, not out of the whole month's rows.
+    constexpr int kBatch = 25;
+    for (int from = 0; from < workers.size(); from += kBatch) {
+        const QList<int> batch = workers.mid(from, kBatch);
+        QStringList ids;
+        for (int id : batch)
+            ids << QString::number(id);
+        data.close();
+        data.setParam(QStringLiteral("ids"), QStringLiteral("{%1}").arg(ids.join(u',')));
+        data.open();
+        for (int id : batch) {
+            // LIKE without wildcards: the worker's own rows only.
+            data.setFilter(QStringLiteral("wkey"), QString::number(id), false);
+            if (data.isEmpty())
+                continue;
+            Prepared one = Report::Prepare(layout, data);
+            out.pages += one.pages;
+        }
     }
-    data.clearFilter();
+    data.close();
     return out;
 }
 

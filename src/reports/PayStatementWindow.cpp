@@ -237,7 +237,6 @@ Report::Prepared TPayStatements::PrepareStatements()
     Statements.close();
     Statements.setParam(QStringLiteral("date1"), p.first());
     Statements.setParam(QStringLiteral("date2"), p.next());
-    Statements.open();
     Report::Layout layout = PayStatementReport::BuildLayout(PayStatementReport::Heading(month, year),
                                                             PayStatementReport::PeriodText(month, year));
     Report::Prepared prepared = PayStatementReport::Prepare(layout, Statements, CheckedWorkers());
