@@ -28,11 +28,11 @@ const QColor kShade{0xE6, 0xE6, 0xE6};
 struct Col {
     double x, w;
 };
-constexpr Col cDate{0, 17}, cShift{17, 10}, cProd{27, 35}, cOper{62, 42}, cQty{104, 14}, cRej{118, 12},
+constexpr Col cDate{0, 17}, cShift{17, 11}, cProd{28, 46}, cOper{74, 30}, cQty{104, 14}, cRej{118, 12},
     cPrice{130, 18}, cSum{148, 22}, cPrem{170, 20};
 // The maintenance table's kind and marks over the shift, product and
 // operation columns.
-constexpr Col cKind{17, 60}, cMarks{77, 27};
+constexpr Col cKind{17, 57}, cMarks{74, 30};
 
 Item at(Item i, double y, double h)
 {
@@ -241,8 +241,11 @@ Layout BuildLayout(const QString &heading, const QString &period)
     l.detail.add(expr(cPrem.x, cPrem.w, QStringLiteral("IF(known=1,premium,'—')"), kRow, Align::Right)
                      .masked(QStringLiteral("#0.00")));
 
+    // Every sheet says whose statement it belongs to, also a sheet that
+    // carries only the end of one.
     Band footer(QStringLiteral("pageFooter"), 6);
-    footer.add(at(expr(0, width, QStringLiteral("fio+',  лист '+STR(PAGENUMBER)"), kSmall, Align::Right), 2, 4));
+    footer.add(at(label(0, 100, heading, kSmall).named(QStringLiteral("QRLabelFooter")), 2, 4));
+    footer.add(at(expr(100, width - 100, QStringLiteral("fio+',  лист '+STR(PAGENUMBER)"), kSmall, Align::Right), 2, 4));
     l.pageFooter = footer;
 
     l.compile();
