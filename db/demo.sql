@@ -430,7 +430,8 @@ select e.*, o.i_id, op.min_price, op.norma,
   join d_oprice op on op.o_id = e.op_id;
 
 insert into accounts_dep.smena (w_id, i_id, o_id, kol_vo, brak, data, smena, cena, color, time,
-                                ok, vvod, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use)
+                                ok, vvod, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use,
+                                base_cena, i_holiday)
 select x.wid, x.i_id, x.op_id, x.kol_vo,
        case when x.r_brak < 0.85 then 0
             else least(x.kol_vo, 1 + floor((x.r_brak - 0.85) / 0.15 * 3)::int) end,
@@ -449,7 +450,9 @@ select x.wid, x.i_id, x.op_id, x.kol_vo,
             else 'ok' end,
        least(x.d + case when x.r_mark < 0.7 then 0 when x.r_mark < 0.9 then 1 else 2 end,
              current_date)::timestamp,
-       0, 0, 0, 0, 0, 0
+       0, 0, 0, 0, 0, 0,
+       -- what the price was set from, as the entry editor keeps it
+       round(x.min_price::numeric, 4)::double precision, x.off::int
   from (select e.*, greatest(1, round(e.norma * e.h / 8.0 * (0.85 + 0.3 * e.r_qty)))::int as kol_vo
           from d_entry e) x
  order by x.d, x.sm, x.wn, x.op_id;

@@ -275,8 +275,12 @@ insert into accounts_dep.ver (d, t, delim)
 ------------------------------------------------------------------------------
 -- Month check: the timesheet against the journal and the maintenance works
 ------------------------------------------------------------------------------
-alter table accounts_dep.smena add column if not exists i_holiday integer;
+-- Base price and day-off flag of a journal entry, as they were when its
+-- price was set: the operation's lowest norm price and the "Выходной" box.
+-- NULL for entries written by other programs or before the columns existed.
 alter table accounts_dep.smena add column if not exists base_cena double precision;
+alter table accounts_dep.smena add column if not exists i_holiday integer;
+
 
 -- One line per difference of the month (p_month, p_year):
 --  - a timesheet cell (shift row or hourly-work row) that is not the sum of

@@ -170,6 +170,16 @@ select 'weekend price not doubled on ' || data from f
 union all
 select 'mixed day-off pricing on ' || data from f where fits group by data having count(distinct m) > 1;
 
+-- every entry keeps the base and the day-off flag its price was set from
+select 'price basis of ' || s.id || ': ' || coalesce(s.base_cena::text, 'NULL') || ', '
+       || coalesce(s.i_holiday::text, 'NULL')
+  from accounts_dep.smena s
+ where s.base_cena is null or s.i_holiday is null
+    or abs(s.cena::numeric - round(s.base_cena::numeric * (1 + s.i_holiday)
+                                   * case s.smena when 3 then 1.2 when 4 then 1.5 else 1 end, 4)) > 1e-9
+    or s.base_cena::numeric <> (select min(n.price) from accounts_dep.norm n where n.o_id = s.o_id)::numeric;
+select 'no premiums in the demo' where not exists (select 1 from accounts_dep.smena where cena > base_cena);
+
 -- maintenance (7777) and average piecework (7778)
 select 'no ' || k || ' entries' from (values (7777), (7778)) v(k)
  where not exists (select 1 from accounts_dep.fatigue where id_o = k);

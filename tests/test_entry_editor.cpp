@@ -51,6 +51,8 @@ private slots:
     void duplicates();
     void changeFillsEditorAndKeepsPrice();
     void changeToAnotherOperationTakesItsPrice();
+    void priceBasisKeptWithEntry_data();
+    void priceBasisKeptWithEntry();
     void changeOnEmptyJournalDoesNothing();
     void changeWhenTheMarkNamesPaint();
     void cancelKeepsBoxes();
@@ -644,6 +646,77 @@ void EntryEditorTest::changeToAnotherOperationTakesItsPrice()
     });
     Form1->Button2Click();
     QCOMPARE(entries("o_id=303 and i_id=2002 and cena=30 and color=0 and smena=4"), 1);
+}
+
+// The base price and the day-off flag the price was set from are stored with
+// the entry when an operation is picked, and kept by a change without a pick
+// (also when unknown), whatever the journal's boxes show then.
+void EntryEditorTest::priceBasisKeptWithEntry_data()
+{
+    QTest::addColumn<int>("shift");
+    QTest::addColumn<bool>("dayOff");
+    QTest::addColumn<int>("oper");
+    QTest::addColumn<QString>("cena");
+    QTest::addColumn<QString>("base");
+    QTest::newRow("shift 1") << 1 << false << int(Assembly) << "12.5" << "12.5";
+    QTest::newRow("shift 3 day off") << 3 << true << int(Painting) << "7.2" << "3";
+    QTest::newRow("overtime") << 4 << false << int(Cutting) << "15" << "10";
+}
+
+void EntryEditorTest::priceBasisKeptWithEntry()
+{
+    QFETCH(int, shift);
+    QFETCH(bool, dayOff);
+    QFETCH(int, oper);
+    QFETCH(QString, cena);
+    QFETCH(QString, base);
+    const auto stored = [](const QString &where) {
+        QSqlQuery q = DataModule6->ADO_DB.select(
+            "select cena, coalesce(base_cena::text, 'NULL'), coalesce(i_holiday::text, 'NULL') "
+            "from accounts_dep.smena where " + where);
+        return q.next() ? QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()}
+                        : QStringList{};
+    };
+    journalWindow(shift, kDay, dayOff);
+    addEntry(Ivanov, oper, "10", "4", oper == Painting ? "5" : QString());
+    QVERIFY(Msg::shown().isEmpty());
+    QCOMPARE(stored("true"), (QStringList{cena, base, dayOff ? "1" : "0"}));
+
+    // A change without a pick keeps the basis, though "Выходной" flipped.
+    const int id = int(TestDb::scalar("select id from accounts_dep.smena").toInt());
+    journalWindow(shift, kDay, !dayOff);
+    QVERIFY(Form1->CurrentJournal().locate("id", id));
+    withEditor([&](TForm11 *f) {
+        type(f->Edit3, "11");
+        f->Button1->click();
+    });
+    Form1->Button2Click();
+    QCOMPARE(stored("kol_vo=11"), (QStringList{cena, base, dayOff ? "1" : "0"}));
+
+    // An older entry without a basis keeps none through such a change...
+    TestDb::exec("update accounts_dep.smena set base_cena=null, i_holiday=null");
+    journalWindow(shift, kDay, !dayOff);
+    QVERIFY(Form1->CurrentJournal().locate("id", id));
+    withEditor([&](TForm11 *f) {
+        type(f->Edit3, "12");
+        f->Button1->click();
+    });
+    Form1->Button2Click();
+    QCOMPARE(stored("kol_vo=12"), (QStringList{cena, "NULL", "NULL"}));
+
+    // ...and gets the new one when its operation is picked again.
+    QVERIFY(Form1->CurrentJournal().locate("id", id));
+    withEditor([&](TForm11 *f) {
+        pickOperation(oper);
+        f->Button1->click();
+    });
+    Form1->Button2Click();
+    QVERIFY(Msg::shown().isEmpty());
+    const QStringList now = stored("kol_vo=12");
+    QCOMPARE(now.value(1), base);
+    QCOMPARE(now.value(2), QString(dayOff ? "0" : "1"));
+    QCOMPARE(now.value(0), SqlText::Decimal(EntryPrice::Round4(
+                               EntryPrice::ApplyFactors(base.toDouble(), !dayOff, shift))));
 }
 
 void EntryEditorTest::changeOnEmptyJournalDoesNothing()

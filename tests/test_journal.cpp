@@ -248,9 +248,9 @@ void JournalTest::menuInOrder()
     QCOMPARE(texts(Form1->findChild<QMenu *>("N_Tabel")->actions()),
              (QStringList{"Табель сделка", "Табель по сменам", "Табель хоз. работ", "Табель ср. сдельная",
                           "Общий табель"}));
-    QCOMPARE(texts(Form1->findChild<QMenu *>("N_Reports")->actions()), QStringList{"Сводные отчеты"});
+    QCOMPARE(texts(Form1->findChild<QMenu *>("N_Reports")->actions()), (QStringList{"Сводные отчеты", "Расчетные листки"}));
     for (const char *name : {"N_Workers", "N_Products", "N_Prices", "N_OperKinds", "N_Overtime", "N_TabelPiece",
-                             "N_TabelShifts", "N_TabelMaint", "N_TabelAvg", "N_TabelGeneral", "N_Summary", "N_Exit",
+                             "N_TabelShifts", "N_TabelMaint", "N_TabelAvg", "N_TabelGeneral", "N_Summary", "N_Statements", "N_Exit",
                              "N_DbStructure"})
         QVERIFY2(Form1->findChild<QAction *>(name), name);
 }

@@ -55,6 +55,7 @@ QList<Control> controls()
     menu("journal.Справочники", Form1->findChild<QMenu *>("N_Reference"));
     menu("journal.Табель", Form1->findChild<QMenu *>("N_Tabel"));
     menu("journal.Отчеты", Form1->findChild<QMenu *>("N_Reports"));
+    action("journal.Расчетные листки", Form1->findChild<QAction *>("N_Statements"));
     action("journal.Выход", Form1->findChild<QAction *>("N_Exit"));
     action("journal.Структура БД", Form1->findChild<QAction *>("N_DbStructure"));
     for (const char *name : {"Button1", "Button2", "Button3", "Button4", "Button5", "Button6", "RadioGroup1"})
@@ -176,6 +177,7 @@ void LoginTest::codes()
     QCOMPARE(Form1->LoginCode, code);
     QCOMPARE(Form1->ShiftNumber, 1);
     QCOMPARE(Form1->N_Tabel->menuAction()->isEnabled(), role == Role::FullRights);
+    QCOMPARE(Form1->N_Statements->isEnabled(), role == Role::FullRights);
     // The session tells the change history the role chosen.
     static const QMap<Role, QString> roleNames{{Role::FullRights, "полные права"}, {Role::Planner, "планировщик"},
                                                {Role::Foreman, "мастер"}, {Role::Storekeeper, "кладовщик"}};
@@ -205,7 +207,7 @@ void LoginTest::restrictions_data()
 {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QStringList>("off");
-    const QStringList menus{"journal.Справочники", "journal.Табель"};
+    const QStringList menus{"journal.Справочники", "journal.Табель", "journal.Расчетные листки"};
     const QStringList reports{"reports.Button1", "reports.Button2", "reports.Button4", "reports.Button6"};
     QTest::newRow("full rights") << "61730482" << QStringList{};
     QTest::newRow("full rights, second code") << "0583" << QStringList{};
@@ -241,8 +243,9 @@ void LoginTest::wrongCodeThenForeman()
     Form23->Button1Click();
     QCOMPARE(Msg::shown().size(), 1);
     QVERIFY(m_shown.isEmpty());
-    // A wrong try takes away the timesheet menu only until the next try.
-    QCOMPARE(disabledControls(), QStringList{"journal.Табель"});
+    // A wrong try takes away the timesheet menu and the pay statements only
+    // until the next try.
+    QCOMPARE(disabledControls(), (QStringList{"journal.Табель", "journal.Расчетные листки"}));
     Form23->Edit1->setText("quorbel");
     Form23->Button1Click();
     QCOMPARE(Msg::shown().size(), 1);
@@ -251,7 +254,8 @@ void LoginTest::wrongCodeThenForeman()
     QStringList actual = disabledControls();
     actual.sort();
     QStringList expected{"journal.Button2",  "journal.Button3",  "journal.Справочники", "journal.Табель",
-                         "reports.Button1", "reports.Button2", "reports.Button4",     "reports.Button6"};
+                         "journal.Расчетные листки", "reports.Button1", "reports.Button2", "reports.Button4",
+                         "reports.Button6"};
     expected.sort();
     QCOMPARE(actual, expected);
     QCOMPARE(Form18->RadioGroup1ItemIndex(), 0);

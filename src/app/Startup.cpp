@@ -21,6 +21,7 @@
 #include "reports/Unit16.h"
 #include "reports/Unit17.h"
 #include "reports/Unit18.h"
+#include "reports/PayStatementWindow.h"
 #include "reports/Unit20.h"
 #include "reports/Unit21.h"
 #include "timesheets/MonthCheck.h"
@@ -55,6 +56,7 @@ void CreateRemainingWindows()
     new TForm27();
     new TMonthCheckForm();
     new EntryHistoryWindow();
+    new TPayStatements();
 }
 
 bool CreateWindows(const QStringList &args, int buildDate, int buildTime)

@@ -122,6 +122,7 @@ void TForm23::ApplyRole(Role role)
     }
     j->N_Reference->menuAction()->setEnabled(false);
     j->N_Tabel->menuAction()->setEnabled(false);
+    j->N_Statements->setEnabled(false);
     // The month check belongs to the timesheets: full rights only.
     if (Form19)
         Form19->BtnCheck->setVisible(false);
@@ -146,6 +147,7 @@ void TForm23::Button1Click()
     Form1->ShiftNumber = 1;
     Form1->LoginCode = code;
     Form1->N_Tabel->menuAction()->setEnabled(role == Role::FullRights);
+    Form1->N_Statements->setEnabled(role == Role::FullRights); // pay is theirs
     // Entries marked "ta" are never listed, whoever logs in.
     for (int shift = 1; shift <= 4; ++shift)
         DataModule6->journal(shift).setParam(QStringLiteral("ok"), TDataModule6::HiddenMark());

@@ -98,13 +98,24 @@ StoreResult StoreEntry(Connection &conn, const Entry &e, bool add)
         w.append({QStringLiteral("b"), e.rejects});
         w.append({QStringLiteral("h"), e.hours});
         w.append({QStringLiteral("t"), SqlText::Date(QDate::currentDate())});
+        // The basis goes with the price it was set from; NULL when unknown.
+        QString basisCols, basisVals, basisSet;
+        if (e.basis) {
+            w.append({QStringLiteral("bc"), SqlText::Decimal(EntryPrice::Round4(e.basis->base))});
+            w.append({QStringLiteral("bh"), e.basis->dayOff ? 1 : 0});
+            basisCols = QStringLiteral(", base_cena, i_holiday");
+            basisVals = QStringLiteral(", :bc::double precision, :bh::integer");
+            basisSet = QStringLiteral(", base_cena=:bc::double precision, i_holiday=:bh::integer");
+        }
         if (add) {
             conn.exec(QStringLiteral(
                           "insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, color, "
-                          "time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use) "
+                          "time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use")
+                          + basisCols + QStringLiteral(") "
                           "values(:w::integer, :i::integer, :o::integer, :cena::double precision,:k::integer, "
                           ":b::integer, to_date(:d, 'DD.MM.YYYY'), :s::integer, :c::integer, :h::integer, "
-                          "to_date(:t, 'DD.MM.YYYY'), 'no', 0, 0, 0, 0, 0, 0)"),
+                          "to_date(:t, 'DD.MM.YYYY'), 'no', 0, 0, 0, 0, 0, 0")
+                          + basisVals + QStringLiteral(")"),
                       w);
         } else {
             conn.exec(QStringLiteral(
@@ -112,7 +123,8 @@ StoreResult StoreEntry(Connection &conn, const Entry &e, bool add)
                           "cena=:cena::double precision, kol_vo=:k::integer, brak=:b::integer, "
                           "data=to_date(:d, 'DD.MM.YYYY'), smena=:s::integer, color=:c::integer, time=:h::integer, "
                           "vvod=to_date(:t, 'DD.MM.YYYY'), prize=0, id_doc=0, id_doc_item=0, f_gds_qty_use=0, "
-                          "id_gds_use=0, id_cons_use=0 where id=:id::integer"),
+                          "id_gds_use=0, id_cons_use=0")
+                          + basisSet + QStringLiteral(" where id=:id::integer"),
                       w);
         }
 

@@ -1,8 +1,10 @@
 #pragma once
 #include "data/Connection.h"
+#include "journal/EntryPrice.h"
 
 #include <QDate>
 #include <QString>
+#include <optional>
 
 // The journal's database steps: saving an entry, deleting it and setting its
 // acceptance mark, each with the upkeep of the monthly timesheet. They take
@@ -24,6 +26,9 @@ struct Entry {
     int quantity = 0;
     int rejects = 0;
     int hours = 0;
+    // What the price was set from, when the price was set now (an operation
+    // picked); without it a change keeps the entry's stored basis.
+    std::optional<EntryPrice::Basis> basis;
 };
 
 enum class StoreResult { Stored, Duplicate };

@@ -14,6 +14,7 @@
 #include "journal/JournalOps.h"
 #include "journal/Unit11.h"
 #include "maintenance/Unit25.h"
+#include "reports/PayStatementWindow.h"
 #include "reports/Unit18.h"
 #include "timesheets/ClosedMonth.h"
 #include "timesheets/Unit19.h"
@@ -132,6 +133,7 @@ void TForm1::BuildLayout()
     N_TabelGeneral = action(N_Tabel->addAction(QStringLiteral("Общий табель")), "N_TabelGeneral");
     N_Reports = named(MainMenu->addMenu(QStringLiteral("Отчеты")), QStringLiteral("N_Reports"));
     N_Summary = action(N_Reports->addAction(QStringLiteral("Сводные отчеты")), "N_Summary");
+    N_Statements = action(N_Reports->addAction(QStringLiteral("Расчетные листки")), "N_Statements");
     N_Exit = action(MainMenu->addAction(QStringLiteral("Выход")), "N_Exit");
     N_DbStructure = action(MainMenu->addAction(QStringLiteral("Структура БД")), "N_DbStructure");
 
@@ -262,6 +264,7 @@ void TForm1::ConnectHandlers()
     connectGuarded(Button4, &QPushButton::clicked, &TForm1::Button4Click);
     connectGuarded(N_Exit, &QAction::triggered, &TForm1::Button4Click);
     connectGuarded(N_Summary, &QAction::triggered, &TForm1::N_SummaryClick);
+    connectGuarded(N_Statements, &QAction::triggered, [] { PayStatements->Open(); });
     connectGuarded(N_Workers, &QAction::triggered, [] { Form5->OpenForMaintenance(); });
     connectGuarded(N_Products, &QAction::triggered, [] { Form3->OpenForMaintenance(); });
     connectGuarded(N_Prices, &QAction::triggered, [] { Form4->OpenForMaintenance(); });
@@ -288,6 +291,11 @@ QDate TForm1::Today() const
 double TForm1::EntryPriceOf(double basePrice) const
 {
     return EntryPrice::ApplyFactors(basePrice, CBox1->isChecked(), ShiftNumber);
+}
+
+EntryPrice::Basis TForm1::EntryBasisOf(double basePrice) const
+{
+    return {basePrice, CBox1->isChecked()};
 }
 
 Dataset &TForm1::CurrentJournal() const

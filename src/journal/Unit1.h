@@ -1,5 +1,6 @@
 #pragma once
 #include "data/Dataset.h"
+#include "journal/EntryPrice.h"
 #include "ui/DBGrid.h"
 #include "ui/Form.h"
 
@@ -45,6 +46,8 @@ public:
     // price: the price rule (EntryPrice::ApplyFactors) with "Выходной" and
     // the selected shift. The one place that reads them for a price.
     double EntryPriceOf(double basePrice) const;
+    // What such a price is set from, kept with the entry.
+    EntryPrice::Basis EntryBasisOf(double basePrice) const;
 
     // Closes the four journals and opens them for the date.
     void LoadJournals(const QDate &date);
@@ -112,6 +115,7 @@ public:
     QAction *N_TabelPiece = nullptr, *N_TabelShifts = nullptr, *N_TabelMaint = nullptr, *N_TabelAvg = nullptr,
             *N_TabelGeneral = nullptr;
     QAction *N_Summary = nullptr;
+    QAction *N_Statements = nullptr; // "Расчетные листки": full rights only
     QAction *N_Exit = nullptr;
     QAction *N_DbStructure = nullptr;
 

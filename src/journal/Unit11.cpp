@@ -216,6 +216,7 @@ void TForm11::OpenForAdd()
     Edit8->clear();
     Edit9->clear();
     m_baseText.clear();
+    Basis.reset();
     SetColourState();
     setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
     Tag = 1;
@@ -237,6 +238,7 @@ void TForm11::OpenForChange()
     Edit9->setText(priceText(j.asDouble(QStringLiteral("kol_vo")) * FinalPrice));
     Edit8->clear();
     m_baseText.clear();
+    Basis.reset();
     DTimeP->setDate(j.asDate(QStringLiteral("data")));
     Edit1->setText(j.text(QStringLiteral("fio")).trimmed());
     Edit2->setText(TForm4::OperationText(j.text(QStringLiteral("marka")), j.text(QStringLiteral("vid")),
@@ -287,8 +289,10 @@ void TForm11::Button4Click()
             current = int(j.asInt(QStringLiteral("o_id")));
     }
     const auto choice = Form4->SelectOperation(current, [](double base) { return Form1->EntryPriceOf(base); });
-    if (choice)
+    if (choice) {
         OperationChosen(choice->operationId, choice->productId, choice->price, choice->text);
+        Basis = Form1->EntryBasisOf(choice->basePrice);
+    }
     AfterOperationPick(choice ? std::optional<double>(choice->basePrice) : std::nullopt);
     // Read afresh at the next pick: prices may change meanwhile.
     DataModule6->Oper.close();
@@ -377,6 +381,7 @@ void TForm11::Button1Click()
     e.rejects = *rejects;
     e.hours = *hours;
     e.id = EntryId;
+    e.basis = Basis;
     const bool add = Tag != 2;
 
     JournalOps::StoreResult stored;

@@ -1,4 +1,5 @@
 #pragma once
+#include "journal/EntryPrice.h"
 #include "ui/Form.h"
 
 #include <optional>
@@ -29,6 +30,9 @@ public:
     int ProductId = 0;
     double FinalPrice = 0; // unit price stored in cena, unrounded
     int EntryId = 0;       // change: id of the entry being changed
+    // What FinalPrice was set from, when an operation was picked since the
+    // editor opened; a change without a pick keeps the stored one.
+    std::optional<EntryPrice::Basis> Basis;
 
     // Openers used by the journal window ("Добавить" / "Изменить").
     void OpenForAdd();
