@@ -437,6 +437,48 @@ begin
   if g.id_msm_bs is distinct from 6 then
     raise exception 'Запись каталога "%" ведёт другая программа: здесь её нельзя изменить или удалить.',
       g.s_caption using errcode = 'insufficient_privilege';
+  end if;
+end $$;
+
+-- A new product; returns its id.
+create or replace function accounts_dep.product_insert(p_marka text, p_massa numeric, p_item numeric)
+returns numeric
+language plpgsql security definer set search_path = pg_catalog, pg_temp as $$
+declare
+  v_id numeric;
+begin
+  insert into cmn_gds_and_srv.gds_and_srv (s_caption, s_description, id_msm_bs, massa, id_class_item)
+  values (p_marka, '', 6, p_massa, p_item)
+  returning id into v_id;
+  return v_id;
+end $$;
+
+-- Changes a product; returns the number of rows changed (0: no such product).
+create or replace function accounts_dep.product_update(p_id numeric, p_marka text, p_massa numeric,
+                                                       p_item numeric) returns integer
+language plpgsql security definer set search_path = pg_catalog, pg_temp as $$
+declare
+  n integer;
+begin
+  perform accounts_dep.product_guard(p_id);
+  update cmn_gds_and_srv.gds_and_srv
+     set s_caption = p_marka, s_description = '', id_msm_bs = 6, massa = p_massa, id_class_item = p_item
+   where id = p_id and id_msm_bs = 6 and id not in (7777, 7778);
+  get diagnostics n = row_count;
+  return n;
+end $$;
+
+-- Deletes a product; returns the number of rows deleted (0: no such product).
+create or replace function accounts_dep.product_delete(p_id numeric) returns integer
+language plpgsql security definer set search_path = pg_catalog, pg_temp as $$
+declare
+  n integer;
+begin
+  perform accounts_dep.product_guard(p_id);
+  delete from cmn_gds_and_srv.gds_and_srv where id = p_id and id_msm_bs = 6 and id not in (7777, 7778);
+  get diagnostics n = row_count;
+  return n;
+end $$;
 
 -- Change history and closed months.
 -- Every insert, update and delete of journal entries (smena) and maintenance
@@ -644,49 +686,6 @@ drop trigger if exists closed_month_history on accounts_dep.closed_month;
 create trigger closed_month_history after insert or update or delete on accounts_dep.closed_month
   for each row execute function accounts_dep.closed_month_history();
 
-  end if;
-end $$;
-
--- A new product; returns its id.
-create or replace function accounts_dep.product_insert(p_marka text, p_massa numeric, p_item numeric)
-returns numeric
-language plpgsql security definer set search_path = pg_catalog, pg_temp as $$
-declare
-  v_id numeric;
-begin
-  insert into cmn_gds_and_srv.gds_and_srv (s_caption, s_description, id_msm_bs, massa, id_class_item)
-  values (p_marka, '', 6, p_massa, p_item)
-  returning id into v_id;
-  return v_id;
-end $$;
-
--- Changes a product; returns the number of rows changed (0: no such product).
-create or replace function accounts_dep.product_update(p_id numeric, p_marka text, p_massa numeric,
-                                                       p_item numeric) returns integer
-language plpgsql security definer set search_path = pg_catalog, pg_temp as $$
-declare
-  n integer;
-begin
-  perform accounts_dep.product_guard(p_id);
-  update cmn_gds_and_srv.gds_and_srv
-     set s_caption = p_marka, s_description = '', id_msm_bs = 6, massa = p_massa, id_class_item = p_item
-   where id = p_id and id_msm_bs = 6 and id not in (7777, 7778);
-  get diagnostics n = row_count;
-  return n;
-end $$;
-
--- Deletes a product; returns the number of rows deleted (0: no such product).
-create or replace function accounts_dep.product_delete(p_id numeric) returns integer
-language plpgsql security definer set search_path = pg_catalog, pg_temp as $$
-declare
-  n integer;
-begin
-  perform accounts_dep.product_guard(p_id);
-  delete from cmn_gds_and_srv.gds_and_srv where id = p_id and id_msm_bs = 6 and id not in (7777, 7778);
-  get diagnostics n = row_count;
-  return n;
-end $$;
-
 ------------------------------------------------------------------------------
 -- The program's login role and what it may touch. The roles belong to the
 -- whole server and are a superuser's step (db/create_roles.sql); what they
@@ -701,3 +700,4 @@ do $$ begin
   raise notice 'role tabel_client does not exist yet: nothing granted. Run db/create_roles.sql as a superuser, then db/roles.sql';
 end $$;
 \endif
+

@@ -4,6 +4,7 @@
 #include "app/Startup.h"
 #include "data/Unit6.h"
 #include "entry_shop.h"
+#include "journal/EntryHistory.h"
 #include "journal/Unit1.h"
 #include "journal/Unit11.h"
 #include "maintenance/Unit24.h"
@@ -18,7 +19,9 @@
 #include "reference/Unit7.h"
 #include "reference/Unit8.h"
 #include "reference/Unit9.h"
+#include "reports/PayStatementWindow.h"
 #include "reports/Unit18.h"
+#include "timesheets/MonthCheck.h"
 #include "timesheets/Unit19.h"
 #include "timesheets/Unit27.h"
 #include "data/Dataset.h"
@@ -93,6 +96,11 @@ QMap<QString, Opener> &openers()
         m["Form27 maintenance"] = [] { Form1->N_TabelMaint->trigger(); };
         m["Form27 average"] = [] { Form1->N_TabelAvg->trigger(); };
         m["Form27 general"] = [] { Form1->N_TabelGeneral->trigger(); };
+        m["Month check"] = [] { MonthCheckForm->OpenFor(MonthPeriod::of(QDate::currentDate())); };
+        m["Entry history"] = [] {
+            EntryHistory->OpenFor(ChangeHistory::Source::Journal, 1, QDate::currentDate());
+        };
+        m["Pay statements"] = [] { Form1->N_Statements->trigger(); };
     }
     return m;
 }
@@ -255,6 +263,8 @@ void KeyboardTest::tabWalk_data()
         {"Form19", "Form19"}, {"Form22", "Form22"}, {"Form24", "Form24"},
         {"Form25", "Form25"}, {"Form26", "Form26"}, {"Form27 piecework", "Form27"},
         {"Form27 maintenance", "Form27"}, {"Form27 average", "Form27"}, {"Form27 general", "Form27"},
+        {"Month check", "MonthCheckForm"}, {"Entry history", "EntryHistory"},
+        {"Pay statements", "PayStatements"},
     };
     for (const auto &[opener, window] : rows)
         QTest::newRow(qPrintable(opener)) << opener << window;
