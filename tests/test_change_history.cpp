@@ -277,6 +277,7 @@ void ChangeHistoryTest::historyOnlyGrows()
     if (limitedRole) {
         psql({"-c", "do $r$ begin if not exists (select 1 from pg_roles where rolname = 'tabel_limited') then "
                     "create role tabel_limited login password 'limited'; end if; end $r$"});
+        psql({"-v", "login=tabel_limited", "-f", TestDb::sourcePath("db/create_roles.sql")});
         psql({"-v", "login=tabel_limited", "-f", TestDb::sourcePath("db/roles.sql")});
         limited = std::make_unique<Connection>("limited");
         limited->setConnectionString(ConnectionString(TestDb::databaseName(), TestDb::server())

@@ -311,10 +311,10 @@ void KeyboardTest::readingOrder_data()
     QTest::newRow("timesheet by shifts")
         << "Form19" << "Form19"
         << QStringList{"PageControl1", "DBGrid1", "Button2", "Button1", "ComboBox1", "ComboBox2", "Button5",
-                       "Button6", "Button4"};
+                       "Button6", "BtnCheck", "Button4"};
     QTest::newRow("maintenance works")
         << "Form25" << "Form25"
-        << QStringList{"DBGrid1", "Button5", "Button6", "Button7", "Button1", "DTPcker1", "CBox1", "Button8"};
+        << QStringList{"DBGrid1", "Button5", "Button6", "Button7", "Button9", "Button1", "DTPcker1", "CBox1", "Button8"};
     QTest::newRow("maintenance entry")
         << "Form24" << "Form24"
         << QStringList{"Button3", "Button4", "cb_type_work", "Edit6", "CBox1", "Button1", "Button6"};

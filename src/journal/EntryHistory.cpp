@@ -39,6 +39,7 @@ void EntryHistoryWindow::BuildLayout()
     Grid->setHorizontalHeaderLabels({QStringLiteral("Когда"), QStringLiteral("Кто"), QStringLiteral("Компьютер"),
                                      QStringLiteral("Действие"), QStringLiteral("Что изменилось")});
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid->setTabKeyNavigation(false); // Tab leaves the list, the arrows move in it
     Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid->setWordWrap(true);
