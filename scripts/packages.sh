@@ -4,7 +4,8 @@
 set -euo pipefail
 PKGS=(build-essential cmake pkg-config qt6-base-dev libqt6sql6-odbc qt6-translations-l10n
       unixodbc-dev odbc-postgresql postgresql-15 postgresql-client-15 libxlsxwriter-dev
-      fonts-dejavu-core fonts-dejavu-extra xvfb xauth xdotool x11-utils poppler-utils python3 python3-openpyxl)
+      fonts-dejavu-core fonts-dejavu-extra xvfb xauth xdotool x11-utils poppler-utils python3 python3-openpyxl
+      lintian)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
