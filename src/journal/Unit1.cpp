@@ -399,7 +399,7 @@ void TForm1::Button3Click()
     if (!j.isOpen() || j.recNo() == 0 || j.isNull(QStringLiteral("id")))
         return;
     const int id = int(j.asInt(QStringLiteral("id")));
-    if (RefuseClosedMonth(j.asDate(QStringLiteral("data"))))
+    if (Msg::refused(ClosedMonth::RefusalOn(DataModule6->ADO_DB, j.asDate(QStringLiteral("data")))))
         return;
     if (Msg::question(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление"))) {
         try {
@@ -422,7 +422,7 @@ void TForm1::DBGrid2DblClick()
     Dataset &j = CurrentJournal();
     if (!j.isOpen() || j.recNo() == 0)
         return;
-    if (RefuseClosedMonth(j.asDate(QStringLiteral("data"))))
+    if (Msg::refused(ClosedMonth::RefusalOn(DataModule6->ADO_DB, j.asDate(QStringLiteral("data")))))
         return;
     const QString mark = JournalOps::NextMark(j.text(QStringLiteral("ok")));
     try {
@@ -448,14 +448,6 @@ void TForm1::Button9Click()
                               j.asDate(QStringLiteral("data")));
     else
         EntryHistory->OpenDeleted(ChangeHistory::Source::Journal, day);
-}
-
-bool TForm1::RefuseClosedMonth(const QDate &date)
-{
-    if (!date.isValid() || !ClosedMonth::IsClosed(DataModule6->ADO_DB, MonthPeriod::of(date)))
-        return false;
-    Msg::error(ClosedMonth::RefusalText(MonthPeriod::of(date)));
-    return true;
 }
 
 void TForm1::Button8Click()

@@ -88,9 +88,6 @@ public:
     // deleted entries offered too); with no entry selected, the entries
     // deleted from the day's journal.
     void Button9Click();
-    // Tells the user and answers true when the date lies in a closed month:
-    // the journals' and editors' writes ask here before anything is typed.
-    static bool RefuseClosedMonth(const QDate &date);
 
     // How the grid paints an "OK" cell: green when the mark is exactly "ok"
     // or "да", red otherwise; bold either way.

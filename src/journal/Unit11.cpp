@@ -7,6 +7,7 @@
 #include "reference/Unit4.h"
 #include "reference/Unit5.h"
 #include "ui/Checks.h"
+#include "timesheets/ClosedMonth.h"
 #include "ui/Msg.h"
 #include "ui/ReadOnlyBox.h"
 #include "ui/Text.h"
@@ -202,7 +203,7 @@ void TForm11::FormActivate()
 
 void TForm11::OpenForAdd()
 {
-    if (TForm1::RefuseClosedMonth(Form1->DateT->date()))
+    if (Msg::refused(ClosedMonth::RefusalOn(DataModule6->ADO_DB, Form1->DateT->date())))
         return;
     DTimeP->setDate(Form1->DateT->date());
     Edit1->clear();
@@ -229,7 +230,7 @@ void TForm11::OpenForChange()
     const int rec = j.recNo();
     if (!j.isOpen() || j.isEmpty())
         return;
-    if (TForm1::RefuseClosedMonth(j.asDate(QStringLiteral("data"))))
+    if (Msg::refused(ClosedMonth::RefusalOn(DataModule6->ADO_DB, j.asDate(QStringLiteral("data")))))
         return;
     setWindowTitle(QStringLiteral("Изменение данных о позиции (11)"));
     Tag = 2;

@@ -1,5 +1,4 @@
 #include "maintenance/Unit24.h"
-#include "journal/Unit1.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "maintenance/MaintenanceOps.h"
@@ -7,6 +6,7 @@
 #include "reference/Unit26.h"
 #include "reference/Unit5.h"
 #include "ui/Checks.h"
+#include "timesheets/ClosedMonth.h"
 #include "ui/Msg.h"
 #include "ui/ReadOnlyBox.h"
 #include "ui/Text.h"
@@ -192,7 +192,7 @@ void TForm24::Show()
 
 void TForm24::OpenForAdd()
 {
-    if (TForm1::RefuseClosedMonth(Form25->Date()))
+    if (Msg::refused(ClosedMonth::RefusalOn(DataModule6->ADO_DB, Form25->Date())))
         return;
     Tag = 0;
     EntryId = 0;
@@ -212,7 +212,7 @@ void TForm24::OpenForChange(int entryId, int workerId, const QString &fio, int n
                             int kind, int hours, bool night)
 {
     // The list shows the entries of its date.
-    if (TForm1::RefuseClosedMonth(Form25->Date()))
+    if (Msg::refused(ClosedMonth::RefusalOn(DataModule6->ADO_DB, Form25->Date())))
         return;
     Tag = 1;
     EntryId = entryId;

@@ -2,10 +2,10 @@
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "journal/EntryHistory.h"
-#include "journal/Unit1.h"
 #include "maintenance/MaintenanceOps.h"
 #include "maintenance/Unit24.h"
 #include "ui/DBGrid.h"
+#include "timesheets/ClosedMonth.h"
 #include "ui/Msg.h"
 #include "ui/Text.h"
 
@@ -217,7 +217,7 @@ void TForm25::Button7Click()
     if (!fatigue.isOpen() || fatigue.isEmpty() || fatigue.recNo() == 0)
         return;
     const int id = int(fatigue.asInt(QStringLiteral("id")));
-    if (TForm1::RefuseClosedMonth(Date()))
+    if (Msg::refused(ClosedMonth::RefusalOn(DataModule6->ADO_DB, Date())))
         return;
     if (!Msg::question(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление")))
         return;
@@ -241,7 +241,7 @@ void TForm25::Button9Click()
 
 void TForm25::Button1Click()
 {
-    if (TForm1::RefuseClosedMonth(Date()))
+    if (Msg::refused(ClosedMonth::RefusalOn(DataModule6->ADO_DB, Date())))
         return;
     Busy busy(this);
     WaitCursor wait;

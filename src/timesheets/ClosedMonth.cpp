@@ -63,4 +63,11 @@ void Reopen(Connection &conn, const MonthPeriod &month)
               params(month));
 }
 
+QString RefusalOn(Connection &conn, const QDate &date)
+{
+    if (!date.isValid() || !IsClosed(conn, MonthPeriod::of(date)))
+        return {};
+    return RefusalText(MonthPeriod::of(date));
+}
+
 } // namespace ClosedMonth

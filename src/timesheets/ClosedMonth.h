@@ -19,6 +19,9 @@ QString RefusalText(const MonthPeriod &month);
 DbError Refusal(const MonthPeriod &month);
 
 bool IsClosed(Connection &conn, const MonthPeriod &month);
+// The refusal text when the month of date is closed, empty when it is open
+// (or date is not a date).
+QString RefusalOn(Connection &conn, const QDate &date);
 // Throws Refusal(month) when the date's month is closed.
 void RefuseIfClosed(Connection &conn, const QDate &date);
 

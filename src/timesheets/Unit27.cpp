@@ -461,7 +461,7 @@ void TForm27::BtnCheckClick()
 
 void TForm27::Button3Click()
 {
-    if (TForm1::RefuseClosedMonth(Period().first()))
+    if (Msg::refused(ClosedMonth::RefusalOn(DataModule6->ADO_DB, Period().first())))
         return;
     Busy busy(this);
     WaitCursor wait;

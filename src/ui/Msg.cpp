@@ -116,6 +116,14 @@ int exec(QDialog *dlg)
 void setHandler(Handler h) { g_handler = std::move(h); }
 } // namespace Modal
 
+bool Msg::refused(const QString &reason)
+{
+    if (reason.isEmpty())
+        return false;
+    Msg::error(reason);
+    return true;
+}
+
 void ShowException(const std::exception &e)
 {
     if (const auto *db = dynamic_cast<const DbError *>(&e))

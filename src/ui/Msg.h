@@ -21,6 +21,9 @@ struct Shown {
 };
 
 void error(const QString &text, const QString &caption = QStringLiteral("Ошибка"));
+// Shows why an action is refused, when there is a reason: true when it was
+// shown (the action stops), false for an empty reason.
+bool refused(const QString &reason);
 void information(const QString &text, const QString &caption);
 void warning(const QString &text, const QString &caption);
 // Yes/No question with a question icon; true for Yes.
