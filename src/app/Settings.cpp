@@ -87,7 +87,7 @@ FileResult readFile(const QString &path, ConnectionSettings &out)
 QString UserSettingsFile()
 {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    // The base directory specification: a relative value is ignored.
+    // XDG_CONFIG_HOME as the desktop conventions read it: a relative value is ignored.
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.config");
     return base + QStringLiteral("/tabel/tabel.conf");
