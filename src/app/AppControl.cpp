@@ -6,19 +6,6 @@
 #include <QLocale>
 #include <QTranslator>
 
-namespace {
-bool g_endRequested = false;
-}
-
-void EndProgram()
-{
-    g_endRequested = true;
-    QCoreApplication::exit(0);
-}
-
-bool EndRequested() { return g_endRequested; }
-void ResetEndRequested() { g_endRequested = false; }
-
 Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
 
 bool Application::notify(QObject *receiver, QEvent *e)

@@ -1,12 +1,7 @@
 #pragma once
-#include <QApplication>
+#include "ui/ProgramEnd.h"
 
-// Tells the program to end: every running event loop (the main one and any
-// modal one) finishes after the current handler returns.
-void EndProgram();
-// True once EndProgram has been called (tests read it).
-bool EndRequested();
-void ResetEndRequested();
+#include <QApplication>
 
 // The application object: an exception that escapes an event handler is
 // shown in a message box with its own text, and the program goes on.

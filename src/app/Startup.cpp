@@ -1,5 +1,8 @@
 #include "app/Startup.h"
+#include "app/AppControl.h"
 #include "app/Settings.h"
+#include "app/Unit23.h"
+#include "data/Unit6.h"
 #include "data/DbError.h"
 #include "ui/Msg.h"
 #include "journal/EntryHistory.h"
@@ -64,9 +67,35 @@ bool CreateWindows(const QStringList &args, int buildDate, int buildTime)
     auto *f1 = new TForm1();
     f1->BuildDate = buildDate;
     f1->BuildTime = buildTime;
-    if (!f1->FormCreate(args))
+    if (!OpenSession(f1, args))
         return false;
     CreateRemainingWindows();
+    return true;
+}
+
+bool OpenSession(TForm1 *journal, const QStringList &args)
+{
+    new TDataModule6(journal);
+    journal->AttachJournals();
+    // Command line, then the user's and the system-wide settings file, then
+    // the built-in values.
+    const ConnectionSettings settings = ChooseConnection(args);
+    ReportSettingsProblems(settings);
+    try {
+        DataModule6->ADO_DB.close();
+        DataModule6->ADO_DB.setConnectionString(ConnectionString(settings.database, settings.server));
+        DataModule6->ADO_DB.open();
+        new TForm23();
+        Form23->show();
+        Form23->raise();
+        Form23->activateWindow();
+    } catch (const std::exception &e) {
+        ReportConnectionFailure(settings, e);
+        Msg::error(QStringLiteral("Подключение к БД отсутсвует!!!"), QStringLiteral("Ошибка!"));
+        EndProgram();
+        journal->close();
+        return false;
+    }
     return true;
 }
 

@@ -15,41 +15,12 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 
 TForm23 *Form23 = nullptr;
-
-namespace {
-bool isTrimmed(QChar c)
-{
-    return c.unicode() <= 0x20 || c.isSpace() || c.category() == QChar::Other_Control;
-}
-} // namespace
-
-QString TrimCode(const QString &typed)
-{
-    qsizetype b = 0, e = typed.size();
-    while (b < e && isTrimmed(typed[b]))
-        ++b;
-    while (e > b && isTrimmed(typed[e - 1]))
-        --e;
-    return typed.mid(b, e - b);
-}
-
-Role RoleOfCode(const QString &code)
-{
-    if (code == LoginCodes::FullRights || code == LoginCodes::FullRights2)
-        return Role::FullRights;
-    if (code == LoginCodes::Planner)
-        return Role::Planner;
-    if (code == LoginCodes::Foreman)
-        return Role::Foreman;
-    if (code == LoginCodes::Storekeeper)
-        return Role::Storekeeper;
-    return Role::None;
-}
 
 TForm23::TForm23(QWidget *parent) : Form(parent)
 {
@@ -58,6 +29,13 @@ TForm23::TForm23(QWidget *parent) : Form(parent)
     setWindowTitle(QStringLiteral("Авторизация"));
     BuildLayout();
     ConnectHandlers();
+    // A version mismatch ends the program; should its message be left open,
+    // this window's timer ends it after five seconds.
+    if (Form1)
+        Form1->OnVersionMismatch = [timer = QPointer<QTimer>(Timer1)] {
+            if (timer)
+                timer->start();
+        };
 }
 
 void TForm23::BuildLayout()

@@ -1,25 +1,10 @@
 #pragma once
+#include "data/Roles.h"
 #include "ui/Form.h"
 
 class QLineEdit;
 class QPushButton;
 class QTimer;
-
-// The fixed login codes and the roles they select.
-enum class Role { None, FullRights, Planner, Foreman, Storekeeper };
-
-namespace LoginCodes {
-inline const QString FullRights = QStringLiteral("61730482");
-inline const QString FullRights2 = QStringLiteral("0583");
-inline const QString Planner = QStringLiteral("fidrax");
-inline const QString Foreman = QStringLiteral("quorbel");
-inline const QString Storekeeper = QStringLiteral("tumpo");
-} // namespace LoginCodes
-
-// The typed text without leading and trailing blanks and control characters.
-QString TrimCode(const QString &typed);
-// The role of a trimmed code (compared exactly, letter case included).
-Role RoleOfCode(const QString &code);
 
 // The login window: the application's main window.
 class TForm23 : public Form {

@@ -3,11 +3,9 @@
 #include "reference/Unit4.h"
 #include "reference/Unit5.h"
 #include "reference/Unit8.h"
-#include "app/AppControl.h"
-#include "app/Settings.h"
-#include "app/Startup.h"
-#include "app/Unit23.h"
 #include "data/DbError.h"
+#include "data/Roles.h"
+#include "data/VersionRow.h"
 #include "data/Unit6.h"
 #include "journal/EntryHistory.h"
 #include "journal/EntryPrice.h"
@@ -20,6 +18,7 @@
 #include "timesheets/Unit19.h"
 #include "timesheets/Unit27.h"
 #include "ui/Msg.h"
+#include "ui/ProgramEnd.h"
 #include "ui/Text.h"
 
 #include <QAction>
@@ -208,10 +207,9 @@ void TForm1::BuildLayout()
             return {};
         return OkLook(DBGrid2->dataset()->valueAt(row, col.field));
     };
-    // The data module exists already in tests; at start-up it is made in
-    // FormCreate, which then attaches the grid.
-    if (DataModule6)
-        DBGrid2->setDataset(&DataModule6->journal(ShiftNumber));
+    // The data module exists already in tests; at start-up it is made after
+    // this window, and AttachJournals attaches the grid then.
+    AttachJournals();
     lay->addWidget(DBGrid2, 1);
 
     // Bottom row: entry buttons left, refresh in the middle, exit right.
@@ -482,30 +480,10 @@ CellLook TForm1::OkLook(const QVariant &ok)
     return look;
 }
 
-bool TForm1::FormCreate(const QStringList &args)
+void TForm1::AttachJournals()
 {
-    new TDataModule6(this);
-    DBGrid2->setDataset(&DataModule6->journal(ShiftNumber));
-    // Command line, then the user's and the system-wide settings file, then
-    // the built-in values.
-    const ConnectionSettings settings = ChooseConnection(args);
-    ReportSettingsProblems(settings);
-    try {
-        DataModule6->ADO_DB.close();
-        DataModule6->ADO_DB.setConnectionString(ConnectionString(settings.database, settings.server));
-        DataModule6->ADO_DB.open();
-        new TForm23();
-        Form23->show();
-        Form23->raise();
-        Form23->activateWindow();
-    } catch (const std::exception &e) {
-        ReportConnectionFailure(settings, e);
-        Msg::error(QStringLiteral("Подключение к БД отсутсвует!!!"), QStringLiteral("Ошибка!"));
-        EndProgram();
-        close();
-        return false;
-    }
-    return true;
+    if (DataModule6)
+        DBGrid2->setDataset(&DataModule6->journal(ShiftNumber));
 }
 
 void TForm1::Timer1Timer()
@@ -527,45 +505,11 @@ void TForm1::Timer1Timer()
 }
 void TForm1::CheckVersion()
 {
-    Connection &db = DataModule6->ADO_DB;
-    const QString read = QStringLiteral(
-        "select ctid::text as rid, coalesce(d,0) as d, coalesce(t,0) as t, delim from accounts_dep.ver limit 1");
-    QSqlQuery q = db.select(read);
-    QString rid;
-    qint64 d = 0, t = 0;
-    QString delim;
-    if (q.next()) {
-        rid = q.value(0).toString();
-        d = q.value(1).toLongLong();
-        t = q.value(2).toLongLong();
-        delim = q.value(3).isNull() ? QString() : q.value(3).toString();
-    }
-    DataModule6->DecimalDelimiter = delim;
-    if (d < BuildDate || (d == BuildDate && t < BuildTime)) {
-        const SqlParams stamp{{QStringLiteral("bd"), BuildDate}, {QStringLiteral("bt"), BuildTime}};
-        if (rid.isEmpty()) {
-            // A database without a version row: this build claims it, with
-            // the point as the decimal separator written into SQL text.
-            db.exec(QStringLiteral("insert into accounts_dep.ver (d, t, delim) values (:bd::integer, :bt::integer, '.')"),
-                    stamp);
-        } else {
-            // Claim only if nobody claimed a newer stamp in the meantime.
-            SqlParams p = stamp;
-            p.append({QStringLiteral("rid"), rid});
-            db.exec(QStringLiteral("update accounts_dep.ver set d=:bd::integer, t=:bt::integer where ctid=:rid::tid "
-                                   "and (coalesce(d,0) < :bd::integer or (coalesce(d,0) = :bd::integer and "
-                                   "coalesce(t,0) < :bt::integer))"),
-                    p);
-        }
-        QSqlQuery again = db.select(read);
-        if (again.next()) {
-            d = again.value(1).toLongLong();
-            t = again.value(2).toLongLong();
-        }
-    }
-    if (BuildDate < d || (BuildDate == d && BuildTime < t)) {
-        if (Form23)
-            Form23->Timer1->start();
+    const VersionRow::State v = VersionRow::Claim(DataModule6->ADO_DB, BuildDate, BuildTime);
+    DataModule6->DecimalDelimiter = v.delimiter;
+    if (v.newerBuildInDatabase) {
+        if (OnVersionMismatch)
+            OnVersionMismatch();
         Msg::error(QStringLiteral("Версия программы не соответсвует БД! Запустите программу через 5 мин."),
                    QStringLiteral("Ошибка"));
         EndProgram();

@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QStringList>
 
+#include <functional>
+
 class Dataset;
 class QAction;
 class QCheckBox;
@@ -24,13 +26,15 @@ class TForm1 : public Form {
 public:
     explicit TForm1(QWidget *parent = nullptr);
 
-    // Start-up steps run while the window is created: the data module, the
-    // connection from the command line, the login window. False when the
-    // database cannot be reached (the message has been shown).
-    bool FormCreate(const QStringList &args);
+    // Shows the current shift's journal of the data module in the grid.
+    void AttachJournals();
 
-    // Reads and claims the version row; ends the program on a mismatch.
+    // Reads and claims the version row; on a mismatch (the database belongs
+    // to a newer build) calls OnVersionMismatch, says so and ends the program.
     void CheckVersion();
+    // Installed by start-up: what else a version mismatch sets going (the
+    // login window's own timer that ends the program).
+    std::function<void()> OnVersionMismatch;
     void Timer1Timer();
 
     // Build stamp of this program.
