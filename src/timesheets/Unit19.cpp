@@ -6,6 +6,7 @@
 #include "timesheets/DayColumns.h"
 #include "timesheets/MonthCheck.h"
 #include "timesheets/MonthRebuild.h"
+#include "timesheets/RebuildProgress.h"
 #include "ui/Msg.h"
 #include "ui/Text.h"
 
@@ -64,6 +65,7 @@ TForm19::TForm19(QWidget *parent) : Form(parent)
     BuildLayout();
     ConnectHandlers();
     setActivateOnShow(); // the Excel caption is reset on every showing
+    setCentreOnMainWindow(); // over the journal that opens it
 }
 
 void TForm19::BuildLayout()
@@ -140,15 +142,6 @@ void TForm19::ConnectHandlers()
     // A change by mouse, keyboard or screen reader applies the period.
     connectGuarded(ComboBox1, &QComboBox::currentIndexChanged, [this] { ApplyPeriod(); });
     connectGuarded(ComboBox2, &QComboBox::currentIndexChanged, [this] { ApplyPeriod(); });
-}
-
-void TForm19::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    // Centred over the window that opened it (the journal).
-    QWidget *opener = parentWidget() ? parentWidget()->window() : QApplication::activeWindow();
-    if (opener && opener != this && opener->isVisible())
-        move(opener->frameGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 Dataset &TForm19::ShiftDataset(int tab)
@@ -291,23 +284,9 @@ void TForm19::Button1Click()
     Busy busy(this);
     WaitCursor wait;
     const MonthPeriod p = Period();
-    CloseDatasets();
-    PB->setRange(1, p.days());
-    PB->setValue(1);
-    PB->setVisible(true);
-    try {
-        MonthRebuild::RebuildShifts(DataModule6->ADO_DB, p, [this](int day, int) { PB->setValue(day); });
-    } catch (...) {
-        // The month is as it was: show it again, then report the failure.
-        PB->setVisible(false);
-        try {
-            OpenDatasets();
-        } catch (...) {
-        }
-        throw;
-    }
-    OpenDatasets();
-    PB->setVisible(false);
+    RebuildProgress::Run(
+        PB, p, [this] { CloseDatasets(); }, [this] { OpenDatasets(); },
+        [&p](const MonthRebuild::Progress &progress) { MonthRebuild::RebuildShifts(DataModule6->ADO_DB, p, progress); });
 }
 
 void TForm19::Button2Click()

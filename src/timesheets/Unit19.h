@@ -62,9 +62,6 @@ public:
     // The three shift datasets, tab by tab.
     static Dataset &ShiftDataset(int tab);
 
-protected:
-    void showEvent(QShowEvent *e) override;
-
 private:
     void BuildLayout();
     void ConnectHandlers();

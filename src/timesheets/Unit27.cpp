@@ -8,6 +8,7 @@
 #include "timesheets/DayColumns.h"
 #include "timesheets/MonthCheck.h"
 #include "timesheets/MonthRebuild.h"
+#include "timesheets/RebuildProgress.h"
 #include "ui/Msg.h"
 #include "ui/Text.h"
 
@@ -192,6 +193,7 @@ TForm27::TForm27(QWidget *parent)
     BuildLayout();
     ConnectHandlers();
     setActivateOnShow();
+    setCentreOnMainWindow(); // over the journal that opens it
 }
 
 void TForm27::BuildLayout()
@@ -286,14 +288,6 @@ void TForm27::ConnectHandlers()
         m_yearKey = cb_year->itemText(idx).toInt();
         ApplyPeriod();
     });
-}
-
-void TForm27::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    QWidget *opener = parentWidget() ? parentWidget()->window() : QApplication::activeWindow();
-    if (opener && opener != this && opener->isVisible())
-        move(opener->frameGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 void TForm27::FormActivate()
@@ -466,22 +460,9 @@ void TForm27::Button3Click()
     Busy busy(this);
     WaitCursor wait;
     const MonthPeriod p = Period();
-    Current->close();
-    PB->setRange(1, p.days());
-    PB->setValue(1);
-    PB->setVisible(true);
-    try {
-        MonthRebuild::RebuildHourly(DataModule6->ADO_DB, p, [this](int day, int) { PB->setValue(day); });
-    } catch (...) {
-        PB->setVisible(false);
-        try {
-            Current->open();
-        } catch (...) {
-        }
-        throw;
-    }
-    Current->open();
-    PB->setVisible(false);
+    RebuildProgress::Run(
+        PB, p, [this] { Current->close(); }, [this] { Current->open(); },
+        [&p](const MonthRebuild::Progress &progress) { MonthRebuild::RebuildHourly(DataModule6->ADO_DB, p, progress); });
 }
 
 void TForm27::Button2Click()

@@ -85,9 +85,6 @@ public:
     QPushButton *Button9 = nullptr; // "Закрыть месяц" / "Открыть месяц"
     QProgressBar *PB = nullptr;
 
-protected:
-    void showEvent(QShowEvent *e) override;
-
 private:
     void BuildLayout();
     void ConnectHandlers();
