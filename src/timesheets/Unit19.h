@@ -6,6 +6,7 @@
 #include <QDate>
 
 #include "data/Dataset.h"
+class MonthYearBoxes;
 class QComboBox;
 class QProgressBar;
 class QPushButton;
@@ -65,6 +66,7 @@ public:
 private:
     void BuildLayout();
     void ConnectHandlers();
+    MonthYearBoxes *m_period = nullptr;
     DBGrid *Grid(int tab) const;
     void StyleGrid(DBGrid *grid);
     void CloseDatasets();
