@@ -5,7 +5,6 @@
 #include "journal/EntryPrice.h"
 #include "timesheets/TimesheetDay.h"
 
-#include <QMap>
 #include <QSqlQuery>
 #include <tuple>
 
@@ -26,21 +25,18 @@ struct Cell {
     bool operator==(const Cell &o) const { return worker == o.worker && shift == o.shift && day == o.day; }
 };
 
-// Rewrites the cells in the timesheet rows' lock order, so two clients
-// rewriting the same two rows (or one of them and a month rebuild) cannot
-// wait for each other.
+// Rewrites the cells, in the timesheet rows' lock order, of shifts 1..4.
 void recomputeCells(Connection &conn, const QList<QPair<Cell, bool>> &cells)
 {
-    QMap<std::tuple<TimesheetDay::RowLock, int>, QPair<Cell, bool>> ordered;
+    QVector<TimesheetDay::CellRewrite> rewrites;
     for (const auto &c : cells) {
         if (c.first.shift < 1 || c.first.shift > 4 || !c.first.day.isValid())
             continue;
-        const auto row = TimesheetDay::ShiftRow(c.first.worker, c.first.shift, c.first.day.month(),
-                                                c.first.day.year());
-        ordered.insert({row, c.first.day.day()}, c);
+        rewrites.append({TimesheetDay::ShiftRow(c.first.worker, c.first.shift, c.first.day.month(),
+                                                c.first.day.year()),
+                         c.first.day, c.second});
     }
-    for (const auto &c : ordered)
-        TimesheetDay::RecomputeShiftDay(conn, c.first.worker, c.first.shift, c.first.day, c.second);
+    TimesheetDay::RewriteCells(conn, rewrites);
 }
 
 int toInt(const QVariant &v)
@@ -65,17 +61,17 @@ StoreResult StoreEntry(Connection &conn, const Entry &e, bool add)
 {
     if (!e.date.isValid())
         throw DbError(QStringLiteral("Неверная дата позиции."));
-    // Every date is bound as day-first text and read with the same pattern.
+    // Every date is bound as a date value.
     SqlParams p{{QStringLiteral("w"), e.worker},
                 {QStringLiteral("i"), e.product},
                 {QStringLiteral("o"), e.operation},
-                {QStringLiteral("d"), SqlText::Date(e.date)},
+                {QStringLiteral("d"), e.date},
                 {QStringLiteral("s"), e.shift},
                 {QStringLiteral("c"), e.color}};
     if (!add)
         p.append({QStringLiteral("id"), e.id});
     const QString dup = QStringLiteral("select count(id) as cnt from accounts_dep.SMENA where w_id=:w::integer and "
-                                       "o_id=:o::integer and i_id=:i::integer and data=to_date(:d, 'DD.MM.YYYY') "
+                                       "o_id=:o::integer and i_id=:i::integer and data=:d::date "
                                        "and smena=:s::integer and color=:c::integer")
         + (add ? QString() : QStringLiteral(" and id<>:id::integer"));
 
@@ -97,7 +93,7 @@ StoreResult StoreEntry(Connection &conn, const Entry &e, bool add)
         w.append({QStringLiteral("k"), e.quantity});
         w.append({QStringLiteral("b"), e.rejects});
         w.append({QStringLiteral("h"), e.hours});
-        w.append({QStringLiteral("t"), SqlText::Date(QDate::currentDate())});
+        w.append({QStringLiteral("t"), QDate::currentDate()});
         // The basis goes with the price it was set from; NULL when unknown.
         QString basisCols, basisVals, basisSet;
         if (e.basis) {
@@ -113,16 +109,16 @@ StoreResult StoreEntry(Connection &conn, const Entry &e, bool add)
                           "time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use")
                           + basisCols + QStringLiteral(") "
                           "values(:w::integer, :i::integer, :o::integer, :cena::double precision,:k::integer, "
-                          ":b::integer, to_date(:d, 'DD.MM.YYYY'), :s::integer, :c::integer, :h::integer, "
-                          "to_date(:t, 'DD.MM.YYYY'), 'no', 0, 0, 0, 0, 0, 0")
+                          ":b::integer, :d::date, :s::integer, :c::integer, :h::integer, "
+                          ":t::date, 'no', 0, 0, 0, 0, 0, 0")
                           + basisVals + QStringLiteral(")"),
                       w);
         } else {
             conn.exec(QStringLiteral(
                           "update accounts_dep.SMENA set w_id=:w::integer, i_id=:i::integer, o_id=:o::integer, "
                           "cena=:cena::double precision, kol_vo=:k::integer, brak=:b::integer, "
-                          "data=to_date(:d, 'DD.MM.YYYY'), smena=:s::integer, color=:c::integer, time=:h::integer, "
-                          "vvod=to_date(:t, 'DD.MM.YYYY'), prize=0, id_doc=0, id_doc_item=0, f_gds_qty_use=0, "
+                          "data=:d::date, smena=:s::integer, color=:c::integer, time=:h::integer, "
+                          "vvod=:t::date, prize=0, id_doc=0, id_doc_item=0, f_gds_qty_use=0, "
                           "id_gds_use=0, id_cons_use=0")
                           + basisSet + QStringLiteral(" where id=:id::integer"),
                       w);

@@ -3,7 +3,6 @@
 #include "data/SqlText.h"
 #include "timesheets/TimesheetDay.h"
 
-#include <QMap>
 #include <QSqlQuery>
 #include <tuple>
 
@@ -34,22 +33,15 @@ Cell cellOf(const QSqlQuery &q)
     return Cell{toInt(q.value(0)), toInt(q.value(1)), toInt(q.value(2)), q.value(3).toDate()};
 }
 
-// Rewrites the cells in the timesheet rows' lock order, so two clients
-// rewriting the same two rows (or one of them and a month rebuild) cannot
-// wait for each other.
+// Rewrites the cells in the timesheet rows' lock order.
 void recomputeCells(Connection &conn, const QList<QPair<Cell, bool>> &cells)
 {
-    QMap<std::tuple<TimesheetDay::RowLock, int>, QPair<Cell, bool>> ordered;
-    for (const auto &c : cells) {
-        if (!c.first.day.isValid())
-            continue;
-        const auto row = TimesheetDay::HourlyRow(c.first.worker, c.first.kind, c.first.night,
-                                                 c.first.day.month(), c.first.day.year());
-        ordered.insert({row, c.first.day.day()}, c);
-    }
-    for (const auto &c : ordered)
-        TimesheetDay::RecomputeHourlyDay(conn, c.first.worker, c.first.kind, c.first.night, c.first.day,
-                                         c.second);
+    QVector<TimesheetDay::CellRewrite> rewrites;
+    for (const auto &c : cells)
+        rewrites.append({TimesheetDay::HourlyRow(c.first.worker, c.first.kind, c.first.night, c.first.day.month(),
+                                                 c.first.day.year()),
+                         c.first.day, c.second});
+    TimesheetDay::RewriteCells(conn, rewrites);
 }
 
 } // namespace
@@ -81,13 +73,13 @@ int StoreEntry(Connection &conn, const Entry &e, bool add)
     int id = e.id;
     QDate day = e.date;
     if (add) {
-        p.append({QStringLiteral("d"), SqlText::Date(e.date)});
+        p.append({QStringLiteral("d"), e.date});
         p.append({QStringLiteral("m"), e.date.month()});
         p.append({QStringLiteral("y"), e.date.year()});
         p.append({QStringLiteral("s"), e.shift});
         id = conn.scalar(QStringLiteral("INSERT INTO accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, "
                                         "i_year, i_smena, cnt, price, i_holiday, i_night) "
-                                        "VALUES(:g::numeric, :o::numeric, :w::numeric, to_date(:d, 'DD.MM.YYYY'), "
+                                        "VALUES(:g::numeric, :o::numeric, :w::numeric, :d::date, "
                                         ":m::integer, :y::integer, :s::integer, :h::integer, :p::numeric, "
                                         ":f::integer, :n::integer) returning id"),
                          p)
@@ -138,8 +130,8 @@ int RecomputeAveragePrices(Connection &conn, const MonthPeriod &month)
 {
     if (!month.isValid())
         throw DbError(QStringLiteral("Неверный месяц пересчета."));
-    const SqlParams p{{QStringLiteral("d1"), SqlText::Date(month.first())},
-                      {QStringLiteral("d2"), SqlText::Date(month.next())},
+    const SqlParams p{{QStringLiteral("d1"), month.first()},
+                      {QStringLiteral("d2"), month.next()},
                       {QStringLiteral("m"), month.month},
                       {QStringLiteral("y"), month.year}};
     Transaction tr(conn);
@@ -150,7 +142,7 @@ int RecomputeAveragePrices(Connection &conn, const MonthPeriod &month)
             "coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday))/sum(time),0)::numeric(10,2) end as price  "
             "from cmn_classifier.item i, accounts_dep.smena s, accounts_dep.izdel gas, accounts_dep.person p "
             "where i.id_level =2 and s.i_id = gas.id and gas.id_class_item =i.id  "
-            "and s.data<to_date(:d2, 'DD.MM.YYYY') and s.data>=to_date(:d1, 'DD.MM.YYYY') "
+            "and s.data<:d2::date and s.data>=:d1::date "
             "and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id order by fio),0) "
             "where i_mnth = :m::integer and i_year = :y::integer and id_o =7778"),
         p);

@@ -1,5 +1,6 @@
 #include "reports/PayStatementWindow.h"
 #include "data/MonthPeriod.h"
+#include "ui/MonthYearBoxes.h"
 #include "data/Unit6.h"
 #include "reports/PayStatementReport.h"
 #include "reports/engine/Preview.h"
@@ -62,9 +63,9 @@ void TPayStatements::BuildLayout()
     auto *lay = new QVBoxLayout(this);
 
     auto *period = new QHBoxLayout;
-    ComboBox1 = named(new QComboBox(this), QStringLiteral("ComboBox1"), QStringLiteral("Месяц"));
-    ComboBox1->addItems(MonthPeriod::names());
-    cb_year = named(new QComboBox(this), QStringLiteral("cb_year"), QStringLiteral("Год"));
+    m_period = new MonthYearBoxes(this, QStringLiteral("ComboBox1"), QStringLiteral("cb_year"));
+    ComboBox1 = m_period->monthBox();
+    cb_year = m_period->yearBox();
     cb_year->setMinimumContentsLength(4);
     period->addWidget(buddyLabel(QStringLiteral("&Месяц"), QStringLiteral("Label1"), ComboBox1, this));
     period->addWidget(ComboBox1);
@@ -102,13 +103,7 @@ void TPayStatements::ConnectHandlers()
     // A state change, by mouse, keyboard or screen reader alike.
     connectGuarded(CBoxAll, &QCheckBox::toggled, &TPayStatements::CBoxAllClick);
     connectGuarded(CheckListBox1, &QListWidget::itemChanged, [this] { WorkerItemChanged(); });
-    connectGuarded(ComboBox1, &QComboBox::currentIndexChanged, [this] { ApplyPeriod(); });
-    connectGuarded(cb_year, &QComboBox::currentIndexChanged, [this](int idx) {
-        if (idx < 0)
-            return;
-        m_yearKey = cb_year->itemText(idx).toInt();
-        ApplyPeriod();
-    });
+    connectGuarded(m_period, &MonthYearBoxes::changed, [this] { ApplyPeriod(); });
 }
 
 void TPayStatements::Open()
@@ -123,35 +118,35 @@ void TPayStatements::Open()
 
 int TPayStatements::SelectedMonth() const
 {
-    return qBound(0, ComboBox1->currentIndex(), 11) + 1;
+    return m_period->month();
+}
+
+int TPayStatements::SelectedYear() const
+{
+    return m_period->year();
 }
 
 void TPayStatements::FillYears()
 {
-    const QSignalBlocker b(cb_year);
-    cb_year->clear();
     q_year.close();
     q_year.open();
+    QStringList years;
     for (int r = 0; r < q_year.recordCount(); ++r)
-        cb_year->addItem(Dataset::textOf(q_year.valueAt(r, QStringLiteral("year"))).trimmed());
+        years << Dataset::textOf(q_year.valueAt(r, QStringLiteral("year"))).trimmed();
     // The box shows the year when the timesheet has it, nothing otherwise.
-    cb_year->setCurrentIndex(cb_year->findText(QString::number(m_yearKey)));
+    m_period->setYears(years);
 }
 
 void TPayStatements::SelectPeriod(int month, int year)
 {
-    {
-        const QSignalBlocker b(ComboBox1);
-        ComboBox1->setCurrentIndex(qBound(1, month, 12) - 1);
-    }
-    m_yearKey = year;
+    m_period->select(month, year);
     FillYears();
     ApplyPeriod();
 }
 
 void TPayStatements::ApplyPeriod()
 {
-    const MonthPeriod p(SelectedMonth(), m_yearKey);
+    const MonthPeriod p(SelectedMonth(), SelectedYear());
     const QSignalBlocker b(CheckListBox1);
     CheckListBox1->clear();
     Statements.close();
@@ -221,12 +216,12 @@ bool TPayStatements::AnyChecked() const
 
 QString TPayStatements::Caption() const
 {
-    return QStringLiteral("Расчетные листки за %1 %2").arg(ComboBox1->currentText()).arg(m_yearKey);
+    return QStringLiteral("Расчетные листки за %1 %2").arg(ComboBox1->currentText()).arg(SelectedYear());
 }
 
 Report::Prepared TPayStatements::PrepareStatements()
 {
-    const int month = SelectedMonth(), year = m_yearKey;
+    const int month = SelectedMonth(), year = SelectedYear();
     const MonthPeriod p(month, year);
     WaitCursor wait;
     Statements.close();

@@ -7,6 +7,7 @@
 #include <functional>
 
 class QCheckBox;
+class MonthYearBoxes;
 class QComboBox;
 class QListWidget;
 class QPushButton;
@@ -23,7 +24,7 @@ public:
     void Open();
 
     int SelectedMonth() const;
-    int SelectedYear() const { return m_yearKey; }
+    int SelectedYear() const;
     // Month and year, then the worker list anew.
     void SelectPeriod(int month, int year);
     // The ticked workers' ids, in the list's order.
@@ -64,7 +65,7 @@ private:
     bool AnyChecked() const;
     QString Caption() const;
 
-    int m_yearKey = 0;
+    MonthYearBoxes *m_period = nullptr;
 };
 
 extern TPayStatements *PayStatements;

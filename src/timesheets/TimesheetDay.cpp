@@ -1,8 +1,8 @@
 #include "timesheets/TimesheetDay.h"
-#include "data/SqlText.h"
 #include "data/Connection.h"
 #include "data/DbError.h"
 
+#include <QMap>
 #include <QSqlQuery>
 #include <QStringList>
 
@@ -145,15 +145,15 @@ namespace {
 
 const QString kShiftDay = QStringLiteral(
     "select count(*) as n, coalesce(sum(time),0) as tim from accounts_dep.smena where w_id=:w::integer and "
-    "smena=:s::integer and data=to_date(:d, 'DD.MM.YYYY')");
+    "smena=:s::integer and data=:d::date");
 
 const QString kHourlyDay = QStringLiteral(
     "select count(*) as n, coalesce(sum(f.cnt),0) as tim from accounts_dep.fatigue f where f.id_p=:w::integer and "
-    "f.id_o=:o::integer and f.i_night=:n::integer and f.d_date=to_date(:d, 'DD.MM.YYYY')");
+    "f.id_o=:o::integer and f.i_night=:n::integer and f.d_date=:d::date");
 
 SqlParams shiftDayParams(int worker, int shift, const QDate &day)
 {
-    return {{QStringLiteral("w"), worker}, {QStringLiteral("s"), shift}, {QStringLiteral("d"), SqlText::Date(day)}};
+    return {{QStringLiteral("w"), worker}, {QStringLiteral("s"), shift}, {QStringLiteral("d"), day}};
 }
 
 SqlParams hourlyDayParams(int worker, int type, int night, const QDate &day)
@@ -161,7 +161,7 @@ SqlParams hourlyDayParams(int worker, int type, int night, const QDate &day)
     return {{QStringLiteral("w"), worker},
             {QStringLiteral("o"), type},
             {QStringLiteral("n"), night},
-            {QStringLiteral("d"), SqlText::Date(day)}};
+            {QStringLiteral("d"), day}};
 }
 
 } // namespace
@@ -220,6 +220,21 @@ int RecomputeHourlyDay(Connection &conn, int worker, int type, int night, const 
     writeDay(conn, row, day, hours, createMissing);
     tr.commit();
     return hours.value_or(0);
+}
+
+void RewriteCells(Connection &conn, const QVector<CellRewrite> &cells)
+{
+    QMap<std::tuple<RowLock, int>, CellRewrite> ordered;
+    for (const CellRewrite &c : cells) {
+        if (c.day.isValid())
+            ordered.insert({c.row, c.day.day()}, c);
+    }
+    for (const CellRewrite &c : ordered) {
+        if (c.row.hourly)
+            RecomputeHourlyDay(conn, c.row.worker, c.row.shiftOrKind, c.row.night, c.day, c.createMissing);
+        else
+            RecomputeShiftDay(conn, c.row.worker, c.row.shiftOrKind, c.day, c.createMissing);
+    }
 }
 
 } // namespace TimesheetDay

@@ -87,4 +87,19 @@ int HourlyHours(Connection &conn, int worker, int type, int night, const QDate &
 int RecomputeHourlyDay(Connection &conn, int worker, int type, int night, const QDate &day,
                        bool createMissing = true);
 
+// One day cell to rewrite: its row, the day and whether a missing row is
+// created for it.
+struct CellRewrite {
+    RowLock row;
+    QDate day;
+    bool createMissing = true;
+};
+
+// Rewrites the cells (RecomputeShiftDay or RecomputeHourlyDay by the row's
+// kind) in the rows' lock order and, within a row, by day, so two clients
+// rewriting the same rows (or one of them and a month rebuild) never wait
+// for each other in a circle. A cell named twice is rewritten once, as its
+// last mention says; cells with an invalid day are passed over.
+void RewriteCells(Connection &conn, const QVector<CellRewrite> &cells);
+
 } // namespace TimesheetDay

@@ -6,6 +6,8 @@
 #include "timesheets/DayColumns.h"
 #include "timesheets/MonthCheck.h"
 #include "timesheets/MonthRebuild.h"
+#include "timesheets/RebuildProgress.h"
+#include "ui/MonthYearBoxes.h"
 #include "ui/Msg.h"
 #include "ui/Text.h"
 
@@ -64,6 +66,7 @@ TForm19::TForm19(QWidget *parent) : Form(parent)
     BuildLayout();
     ConnectHandlers();
     setActivateOnShow(); // the Excel caption is reset on every showing
+    setCentreOnMainWindow(); // over the journal that opens it
 }
 
 void TForm19::BuildLayout()
@@ -101,14 +104,13 @@ void TForm19::BuildLayout()
 
     auto *row = new QHBoxLayout;
     auto *monthLabel = new QLabel(QStringLiteral("Месяц"), this);
-    ComboBox1 = named(new QComboBox(this), QStringLiteral("ComboBox1"), QStringLiteral("Месяц"));
-    ComboBox1->addItems(MonthPeriod::names());
+    m_period = new MonthYearBoxes(this, QStringLiteral("ComboBox1"), QStringLiteral("ComboBox2"), true);
+    ComboBox1 = m_period->monthBox();
+    ComboBox2 = m_period->yearBox();
     monthLabel->setBuddy(ComboBox1);
     auto *yearLabel = new QLabel(QStringLiteral("Год"), this);
-    ComboBox2 = named(new QComboBox(this), QStringLiteral("ComboBox2"), QStringLiteral("Год"));
     // 2007 to the year after the current one, so the window opens in any year.
-    for (int y = kFirstYear; y <= QDate::currentDate().year() + 1; ++y)
-        ComboBox2->addItem(QString::number(y));
+    m_period->setYearRange(kFirstYear, QDate::currentDate().year() + 1);
     yearLabel->setBuddy(ComboBox2);
     Button5 = named(new QPushButton(QStringLiteral("Обновить"), this), QStringLiteral("Button5"));
     Button6 = named(new QPushButton(QStringLiteral("Печать"), this), QStringLiteral("Button6"));
@@ -138,17 +140,7 @@ void TForm19::ConnectHandlers()
     connectGuarded(Button6, &QPushButton::clicked, &TForm19::Button6Click);
     connectGuarded(BtnCheck, &QPushButton::clicked, &TForm19::BtnCheckClick);
     // A change by mouse, keyboard or screen reader applies the period.
-    connectGuarded(ComboBox1, &QComboBox::currentIndexChanged, [this] { ApplyPeriod(); });
-    connectGuarded(ComboBox2, &QComboBox::currentIndexChanged, [this] { ApplyPeriod(); });
-}
-
-void TForm19::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    // Centred over the window that opened it (the journal).
-    QWidget *opener = parentWidget() ? parentWidget()->window() : QApplication::activeWindow();
-    if (opener && opener != this && opener->isVisible())
-        move(opener->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    connectGuarded(m_period, &MonthYearBoxes::changed, [this] { ApplyPeriod(); });
 }
 
 Dataset &TForm19::ShiftDataset(int tab)
@@ -170,28 +162,17 @@ DBGrid *TForm19::Grid(int tab) const
 
 int TForm19::SelectedMonth() const
 {
-    return qBound(0, ComboBox1->currentIndex(), 11) + 1;
+    return m_period->month();
 }
 
 int TForm19::SelectedYear() const
 {
-    return ComboBox2->currentText().toInt();
+    return m_period->year();
 }
 
 void TForm19::SelectPeriod(int month, int year)
 {
-    const QSignalBlocker b1(ComboBox1), b2(ComboBox2);
-    ComboBox1->setCurrentIndex(qBound(1, month, 12) - 1);
-    const QString text = QString::number(year);
-    int idx = ComboBox2->findText(text);
-    if (idx < 0) {
-        // A year outside the list (a journal date far off) joins it in order.
-        idx = 0;
-        while (idx < ComboBox2->count() && ComboBox2->itemText(idx).toInt() < year)
-            ++idx;
-        ComboBox2->insertItem(idx, text);
-    }
-    ComboBox2->setCurrentIndex(idx);
+    m_period->select(month, year);
 }
 
 void TForm19::OpenFor(const QDate &date)
@@ -291,23 +272,9 @@ void TForm19::Button1Click()
     Busy busy(this);
     WaitCursor wait;
     const MonthPeriod p = Period();
-    CloseDatasets();
-    PB->setRange(1, p.days());
-    PB->setValue(1);
-    PB->setVisible(true);
-    try {
-        MonthRebuild::RebuildShifts(DataModule6->ADO_DB, p, [this](int day, int) { PB->setValue(day); });
-    } catch (...) {
-        // The month is as it was: show it again, then report the failure.
-        PB->setVisible(false);
-        try {
-            OpenDatasets();
-        } catch (...) {
-        }
-        throw;
-    }
-    OpenDatasets();
-    PB->setVisible(false);
+    RebuildProgress::Run(
+        PB, p, [this] { CloseDatasets(); }, [this] { OpenDatasets(); },
+        [&p](const MonthRebuild::Progress &progress) { MonthRebuild::RebuildShifts(DataModule6->ADO_DB, p, progress); });
 }
 
 void TForm19::Button2Click()

@@ -6,6 +6,7 @@
 #include <QDate>
 
 #include "data/Dataset.h"
+class MonthYearBoxes;
 class QComboBox;
 class QProgressBar;
 class QPushButton;
@@ -62,12 +63,10 @@ public:
     // The three shift datasets, tab by tab.
     static Dataset &ShiftDataset(int tab);
 
-protected:
-    void showEvent(QShowEvent *e) override;
-
 private:
     void BuildLayout();
     void ConnectHandlers();
+    MonthYearBoxes *m_period = nullptr;
     DBGrid *Grid(int tab) const;
     void StyleGrid(DBGrid *grid);
     void CloseDatasets();

@@ -8,6 +8,8 @@
 #include "timesheets/DayColumns.h"
 #include "timesheets/MonthCheck.h"
 #include "timesheets/MonthRebuild.h"
+#include "timesheets/RebuildProgress.h"
+#include "ui/MonthYearBoxes.h"
 #include "ui/Msg.h"
 #include "ui/Text.h"
 
@@ -192,6 +194,7 @@ TForm27::TForm27(QWidget *parent)
     BuildLayout();
     ConnectHandlers();
     setActivateOnShow();
+    setCentreOnMainWindow(); // over the journal that opens it
 }
 
 void TForm27::BuildLayout()
@@ -219,9 +222,9 @@ void TForm27::BuildLayout()
 
     // Footer: the period at the left, the month's totals at the right.
     auto *footer = new QHBoxLayout;
-    ComboBox1 = named(new QComboBox(this), QStringLiteral("ComboBox1"), QStringLiteral("Месяц"));
-    ComboBox1->addItems(MonthPeriod::names());
-    cb_year = named(new QComboBox(this), QStringLiteral("cb_year"), QStringLiteral("Год"));
+    m_period = new MonthYearBoxes(this, QStringLiteral("ComboBox1"), QStringLiteral("cb_year"));
+    ComboBox1 = m_period->monthBox();
+    cb_year = m_period->yearBox();
     cb_year->setMinimumContentsLength(4);
     footer->addWidget(ComboBox1);
     footer->addWidget(cb_year);
@@ -279,21 +282,7 @@ void TForm27::ConnectHandlers()
     connectGuarded(Button5, &QPushButton::clicked, &TForm27::Button5Click);
     connectGuarded(BtnCheck, &QPushButton::clicked, &TForm27::BtnCheckClick);
     connectGuarded(Button9, &QPushButton::clicked, &TForm27::Button9Click);
-    connectGuarded(ComboBox1, &QComboBox::currentIndexChanged, [this] { ApplyPeriod(); });
-    connectGuarded(cb_year, &QComboBox::currentIndexChanged, [this](int idx) {
-        if (idx < 0)
-            return;
-        m_yearKey = cb_year->itemText(idx).toInt();
-        ApplyPeriod();
-    });
-}
-
-void TForm27::showEvent(QShowEvent *e)
-{
-    Form::showEvent(e);
-    QWidget *opener = parentWidget() ? parentWidget()->window() : QApplication::activeWindow();
-    if (opener && opener != this && opener->isVisible())
-        move(opener->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    connectGuarded(m_period, &MonthYearBoxes::changed, [this] { ApplyPeriod(); });
 }
 
 void TForm27::FormActivate()
@@ -304,27 +293,28 @@ void TForm27::FormActivate()
 
 int TForm27::SelectedMonth() const
 {
-    return qBound(0, ComboBox1->currentIndex(), 11) + 1;
+    return m_period->month();
+}
+
+int TForm27::SelectedYear() const
+{
+    return m_period->year();
 }
 
 void TForm27::SelectPeriod(int month, int year)
 {
-    const QSignalBlocker b1(ComboBox1), b2(cb_year);
-    ComboBox1->setCurrentIndex(qBound(1, month, 12) - 1);
-    m_yearKey = year;
     // The box shows the year when the timesheet has it, nothing otherwise.
-    cb_year->setCurrentIndex(cb_year->findText(QString::number(year)));
+    m_period->select(month, year);
 }
 
 void TForm27::FillYears()
 {
-    const QSignalBlocker b(cb_year);
-    cb_year->clear();
     q_year.close();
     q_year.open();
+    QStringList years;
     for (int r = 0; r < q_year.recordCount(); ++r)
-        cb_year->addItem(Dataset::textOf(q_year.valueAt(r, QStringLiteral("year"))).trimmed());
-    cb_year->setCurrentIndex(cb_year->findText(QString::number(m_yearKey)));
+        years << Dataset::textOf(q_year.valueAt(r, QStringLiteral("year"))).trimmed();
+    m_period->setYears(years);
 }
 
 void TForm27::ApplyMode(const TimesheetMode &m)
@@ -466,22 +456,9 @@ void TForm27::Button3Click()
     Busy busy(this);
     WaitCursor wait;
     const MonthPeriod p = Period();
-    Current->close();
-    PB->setRange(1, p.days());
-    PB->setValue(1);
-    PB->setVisible(true);
-    try {
-        MonthRebuild::RebuildHourly(DataModule6->ADO_DB, p, [this](int day, int) { PB->setValue(day); });
-    } catch (...) {
-        PB->setVisible(false);
-        try {
-            Current->open();
-        } catch (...) {
-        }
-        throw;
-    }
-    Current->open();
-    PB->setVisible(false);
+    RebuildProgress::Run(
+        PB, p, [this] { Current->close(); }, [this] { Current->open(); },
+        [&p](const MonthRebuild::Progress &progress) { MonthRebuild::RebuildHourly(DataModule6->ADO_DB, p, progress); });
 }
 
 void TForm27::Button2Click()

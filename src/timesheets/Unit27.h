@@ -6,6 +6,7 @@
 
 #include <QDate>
 
+class MonthYearBoxes;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -57,7 +58,7 @@ public:
     int SelectedMonth() const;
     // The year box's key: the year chosen, also when the box lists no such
     // year (it then shows no text).
-    int SelectedYear() const { return m_yearKey; }
+    int SelectedYear() const;
     MonthPeriod Period() const { return MonthPeriod(SelectedMonth(), SelectedYear()); }
     // Selects a month and a year key without applying the period.
     void SelectPeriod(int month, int year);
@@ -85,9 +86,6 @@ public:
     QPushButton *Button9 = nullptr; // "Закрыть месяц" / "Открыть месяц"
     QProgressBar *PB = nullptr;
 
-protected:
-    void showEvent(QShowEvent *e) override;
-
 private:
     void BuildLayout();
     void ConnectHandlers();
@@ -95,7 +93,7 @@ private:
     void FillYears();
     void OpenTotals(const MonthPeriod &p);
     void StyleColumns(const MonthPeriod &p);
-    int m_yearKey = 2000;
+    MonthYearBoxes *m_period = nullptr;
 };
 
 extern TForm27 *Form27;
