@@ -1,6 +1,7 @@
 // The nomenclature picker against the real database.
 #include "data/Unit6.h"
 #include "reference/Unit26.h"
+#include "support/ModalScript.h"
 #include "support/TestDb.h"
 #include "ui/DBGrid.h"
 #include "ui/Msg.h"
@@ -11,8 +12,6 @@
 
 namespace {
 
-std::function<void()> g_act;
-int g_shown = 0;
 
 QStringList listed()
 {
@@ -41,20 +40,13 @@ void NomenclatureTest::initTestCase()
 {
     TestDb::fresh();
     new TForm26();
-    Modal::setHandler([](QDialog *dlg) {
-        ++g_shown;
-        dlg->show();
-        if (dlg == Form26 && g_act)
-            g_act();
-        return 0;
-    });
+    ModalScript::Install();
 }
 
 void NomenclatureTest::init()
 {
     TestDb::fresh();
-    g_act = nullptr;
-    g_shown = 0;
+    ModalScript::Reset();
     TestDb::exec("insert into cmn_classifier.item (id, id_level, s_caption) values (500, 2, 'Стулья'), "
                  "(501, 2, 'Столы'), (502, 1, 'Мебель'), (503, 2, 'Шкафы'), (504, 3, 'Стулья детские'), "
                  "(505, 2, :c)",
@@ -71,7 +63,7 @@ void NomenclatureTest::cleanup()
 void NomenclatureTest::listAndLook()
 {
     bool checked = false;
-    g_act = [&] {
+    ModalScript::OnShow(Form26, [&] {
         QVERIFY(Form26->item.isOpen());
         // Level-2 items only, by caption.
         QCOMPARE(listed(), (QStringList{"Д'Артаньян", "Столы", "Стулья", "Шкафы"}));
@@ -82,7 +74,7 @@ void NomenclatureTest::listAndLook()
         QCOMPARE(Form26->minimumSize(), Form26->maximumSize());
         checked = true;
         Form26->close();
-    };
+    });
     QVERIFY(!Form26->Pick().has_value());
     QVERIFY(checked);
     QVERIFY(!Form26->item.isOpen());
@@ -111,7 +103,7 @@ void NomenclatureTest::choose()
     QFETCH(bool, chosen);
     QFETCH(int, id);
     QFETCH(QString, caption);
-    g_act = [&] {
+    ModalScript::OnShow(Form26, [&] {
         Form26->Edit1->setText(search);
         for (int i = 0; i < downs; ++i)
             QTest::keyClick(Form26->Edit1, Qt::Key_Down);
@@ -120,7 +112,7 @@ void NomenclatureTest::choose()
         else
             QTest::mouseClick(how == "Button1" ? Form26->Button1 : Form26->Button4, Qt::LeftButton);
         QVERIFY(!Form26->isVisible());
-    };
+    });
     const std::optional<PickedRow> row = Form26->Pick();
     QCOMPARE(row.has_value(), chosen);
     if (row) {
@@ -132,24 +124,24 @@ void NomenclatureTest::choose()
 
 void NomenclatureTest::searchPersistsBetweenOpenings()
 {
-    g_act = [&] {
+    ModalScript::OnShow(Form26, [&] {
         Form26->Edit1->setText("СТ");
         QCOMPARE(listed(), (QStringList{"Столы", "Стулья"}));
         Form26->close();
-    };
+    });
     Form26->Pick();
     TestDb::exec("insert into cmn_classifier.item (id, id_level, s_caption) values (506, 2, 'Стеллажи')");
     QStringList shown;
     QString text;
-    g_act = [&] {
+    ModalScript::OnShow(Form26, [&] {
         text = Form26->Edit1->text();
         shown = listed();
         Form26->close();
-    };
+    });
     Form26->Pick();
     QCOMPARE(text, QString("СТ"));
     QCOMPARE(shown, (QStringList{"Стеллажи", "Столы", "Стулья"}));
-    QCOMPARE(g_shown, 2);
+    QCOMPARE(int(ModalScript::Shown().size()), 2);
 }
 
 QTEST_MAIN(NomenclatureTest)

