@@ -15,13 +15,13 @@ class QPushButton;
 // Picker (ui/Picker.h): Pick() hands back the current row's id and trimmed
 // caption on "Выбрать" or a double click, id 0 and "" from an empty list,
 // nothing on "Выход".
-class TForm26 : public Form {
+class TForm26 : public Form, public Picker {
     Q_OBJECT
 public:
     explicit TForm26(QWidget *parent = nullptr);
 
     // The picker contract (ui/Picker.h); mode is not used.
-    std::optional<PickedRow> Pick(int mode = 1);
+    std::optional<PickedRow> Pick(int mode = 1) override;
 
     void FormActivate() override;
     void Button1Click(); // "Выбрать"
