@@ -2,6 +2,8 @@
 #include "data/CheckedWrite.h"
 #include "data/DbError.h"
 
+#include <QSqlQuery>
+
 namespace ReferenceOps {
 
 QString DepartmentsSql()
@@ -131,6 +133,79 @@ SaveResult SaveOperation(Connection &conn, const Operation &o, bool add)
         }
     });
     return r == WriteResult::Duplicate ? SaveResult::Duplicate : SaveResult::Saved;
+}
+
+bool DeleteOperation(Connection &conn, int id)
+{
+    Transaction tx(conn);
+    const int n = conn.exec(QStringLiteral("delete from accounts_dep.oper where id=:id::integer"),
+                            {{QStringLiteral("id"), id}});
+    tx.commit();
+    return n > 0;
+}
+
+QString OperationsExportSql()
+{
+    return QStringLiteral(
+        "select izdel.MARKA, vid_oper.VID, oper.NAIMEN,(SELECT (CASE naimen WHEN 0 THEN 'Готовая продукция' "
+        "ELSE 'Заготовки' END)) as nmn, oper.CENA_new as cena, oper.id, oper.i_id,\n"
+        " oper.VID as oper_vid from accounts_dep.OPER,accounts_dep.IZDEL,accounts_dep.VID_OPER where "
+        "OPER.i_id=IZDEL.id \n"
+        "and oper.vid=vid_oper.id order by izdel.marka, vid_oper.vid, oper.naimen");
+}
+
+QVector<Norm> LoadNorms(Connection &conn, int operationId)
+{
+    QVector<Norm> norms;
+    QSqlQuery q = conn.select(QStringLiteral("select id, norma, price, prize from accounts_dep.norm where o_id=:o::integer "
+                                             "order by norma, id"),
+                              {{QStringLiteral("o"), operationId}});
+    while (q.next())
+        norms.append({q.value(0).toString().toInt(), q.value(1), q.value(2), q.value(3)});
+    return norms;
+}
+
+int AddNorm(Connection &conn, int operationId, const Norm &n)
+{
+    Transaction tx(conn);
+    const QVariant id = conn.scalar(
+        QStringLiteral("insert into accounts_dep.norm (o_id, norma, price, prize) values (:o::integer, "
+                       ":n::integer, :p::double precision, :z::integer) returning id"),
+        {{QStringLiteral("n"), n.norma},
+         {QStringLiteral("p"), n.price},
+         {QStringLiteral("z"), n.prize},
+         {QStringLiteral("o"), operationId}});
+    tx.commit();
+    return id.toString().toInt();
+}
+
+bool ChangeNorm(Connection &conn, const Norm &n)
+{
+    Transaction tx(conn);
+    const int changed = conn.exec(QStringLiteral("update accounts_dep.norm set norma=:n::integer, price=:p::double "
+                                                 "precision, prize=:z::integer where id=:id::integer"),
+                                  {{QStringLiteral("n"), n.norma},
+                                   {QStringLiteral("p"), n.price},
+                                   {QStringLiteral("z"), n.prize},
+                                   {QStringLiteral("id"), n.id}});
+    tx.commit();
+    return changed > 0;
+}
+
+bool DeleteNorm(Connection &conn, int operationId, int id)
+{
+    const SqlParams op{{QStringLiteral("o"), operationId}};
+    Transaction tx(conn);
+    conn.advisoryLock(QStringLiteral("accounts_dep.norm:%1").arg(operationId));
+    const qint64 n =
+        conn.scalar(QStringLiteral("select count(*) from accounts_dep.norm where o_id=:o::integer"), op).toLongLong();
+    bool deleted = false;
+    if (n > 1)
+        deleted = conn.exec(QStringLiteral("delete from accounts_dep.norm where id=:id::integer and o_id=:o::integer"),
+                            {{QStringLiteral("id"), id}, {QStringLiteral("o"), operationId}})
+            > 0;
+    tx.commit();
+    return deleted;
 }
 
 } // namespace ReferenceOps

@@ -2,6 +2,8 @@
 #include "data/Connection.h"
 
 #include <QString>
+#include <QVariant>
+#include <QVector>
 
 // The database side of the reference-list editors: the lists' own query
 // texts and the editors' saves. Each save is one transaction on the given
@@ -67,5 +69,35 @@ struct Operation {
 // and product. The check and the write run in one transaction under a lock
 // on those three. Throws when the changed operation no longer exists.
 SaveResult SaveOperation(Connection &conn, const Operation &o, bool add);
+
+// Deletes operation id (accounts_dep.oper) in one transaction. False when it
+// no longer exists.
+bool DeleteOperation(Connection &conn, int id);
+
+// The operations list's export: every operation with its product mark, kind
+// name, product kind caption (nmn) and price, by mark, kind and product kind.
+QString OperationsExportSql();
+
+// One norm of an operation (accounts_dep.norm) as the norms grid holds it;
+// a value is null when the cell is empty.
+struct Norm {
+    int id = -1; // -1: not stored yet
+    QVariant norma, price, prize;
+};
+
+// The norms of operation operationId by norma, then id; the values as the
+// database gives them.
+QVector<Norm> LoadNorms(Connection &conn, int operationId);
+
+// Adds norm n to operation operationId in one transaction; returns its id.
+int AddNorm(Connection &conn, int operationId, const Norm &n);
+
+// Changes norm n.id in one transaction. False when it no longer exists.
+bool ChangeNorm(Connection &conn, const Norm &n);
+
+// Deletes norm id of operation operationId unless it is the operation's last
+// norm: counted and deleted in one transaction under a lock on the
+// operation. True when deleted.
+bool DeleteNorm(Connection &conn, int operationId, int id);
 
 } // namespace ReferenceOps
