@@ -1,6 +1,7 @@
 #include "reference/Unit10.h"
-#include "data/DbError.h"
+#include "data/Notice.h"
 #include "data/Unit6.h"
+#include "reference/ReferenceOps.h"
 #include "reference/Unit3.h"
 #include "reference/Unit8.h"
 #include "ui/Checks.h"
@@ -120,46 +121,17 @@ void TForm10::Button1Click()
     }
     TDataModule6 &dm = *DataModule6;
     const int naimen = ComboBox1->currentIndex();
-    SqlParams p{{QStringLiteral("v"), VidId}, {QStringLiteral("n"), naimen}, {QStringLiteral("i"), IzdelId}};
+    ReferenceOps::Operation o{0, VidId, naimen, IzdelId};
     const bool change = Tag == 2;
     if (change) {
         if (dm.Oper.recNo() <= 0)
             return;
-        p.append({QStringLiteral("id"), int(dm.Oper.asInt(QStringLiteral("id")))});
+        o.id = int(dm.Oper.asInt(QStringLiteral("id")));
     }
-
-    const QString check = change
-        ? QStringLiteral("select count(*) as cnt from accounts_dep.OPER where vid=:v::integer and naimen=:n::integer "
-                         "and i_id=:i::integer and id<>:id::integer")
-        : QStringLiteral("select count(ID) as cnt from accounts_dep.OPER where vid=:v::integer and naimen=:n::integer "
-                         "and i_id=:i::integer");
-    // Counted and written under one lock on the operation's product, kind
-    // and product kind, so two clients cannot both add it.
-    const bool written = dm.CheckedWrite(
-        QStringLiteral("accounts_dep.oper:%1:%2:%3").arg(VidId).arg(naimen).arg(IzdelId), check, p,
-        QStringLiteral("Операция с такими параметрами уже заведена!"), [&] {
-            if (!change) {
-                dm.Oper_ins.execute(QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)values "
-                                                   "(:v::integer, :n::integer, :i::integer, 0)"),
-                                    p);
-                // The operation's first norm, so that it is listed and its
-                // norms can be edited; a norm the database gave it already
-                // is kept.
-                dm.ADO_DB.exec(
-                    QStringLiteral("insert into accounts_dep.norm (o_id, norma, price, prize) select o.id, 0, 0, 0 "
-                                   "from accounts_dep.oper o where o.vid=:v::integer and o.naimen=:n::integer and "
-                                   "o.i_id=:i::integer and not exists (select 1 from accounts_dep.norm m where "
-                                   "m.o_id=o.id)"),
-                    p);
-            } else if (dm.Oper_ed.execute(QStringLiteral("update accounts_dep.oper set vid=:v::integer, "
-                                                         "naimen=:n::integer,  i_id=:i::integer where id=:id::integer"),
-                                          p)
-                       == 0) {
-                throw DbError(QStringLiteral("Операция не найдена: возможно, её удалили с другого рабочего места."));
-            }
-        });
-    if (!written)
+    if (ReferenceOps::SaveOperation(dm.ADO_DB, o, !change) == ReferenceOps::SaveResult::Duplicate) {
+        Notice::error(QStringLiteral("Операция с такими параметрами уже заведена!"), QStringLiteral("Ошибка"));
         return;
+    }
     done(QDialog::Accepted);
     Check::ReloadAfterWrite([&] {
         dm.Oper.close();

@@ -1,6 +1,6 @@
 #include "reference/Unit2.h"
-#include "data/DbError.h"
 #include "data/Unit6.h"
+#include "reference/ReferenceOps.h"
 #include "ui/Checks.h"
 #include "ui/Msg.h"
 #include "ui/ListButtons.h"
@@ -22,10 +22,10 @@ TForm2 *Form2 = nullptr;
 TForm2::TForm2(QWidget *parent)
     : Form(parent),
       department(DataModule6->ADO_DB, QStringLiteral("department"),
-                 QStringLiteral("select * from cmn_department.department"), this),
-      staffpos(DataModule6->ADO_DB, QStringLiteral("staffpos"), QStringLiteral("select * from hrms_staffpos.staffpos"),
+                 ReferenceOps::DepartmentsSql(), this),
+      staffpos(DataModule6->ADO_DB, QStringLiteral("staffpos"), ReferenceOps::StaffPositionsSql(),
                this),
-      roles(DataModule6->ADO_DB, QStringLiteral("roles"), QStringLiteral("select * from adm_role.roles"), this),
+      roles(DataModule6->ADO_DB, QStringLiteral("roles"), ReferenceOps::RolesSql(), this),
       cmd_person(DataModule6->ADO_DB, QStringLiteral("cmd_person"))
 {
     Form2 = this;
@@ -149,16 +149,7 @@ void TForm2::Button1Click()
     if (Tag == 2) {
         if (LCB_department->currentIndex() < 0)
             position = StoredPosition;
-        const int n = cmd_person.execute(QStringLiteral("UPDATE accounts_dep.person SET fio=:fio, s_staffpos_hl=:pos "
-                                                        "where accounts_dep.person.id=:id::integer"),
-                                         {{QStringLiteral("fio"), fio},
-                                          {QStringLiteral("pos"), position},
-                                          {QStringLiteral("id"), WorkerId}});
-        if (n == 0)
-            throw DbError(QStringLiteral("Работник не найден: возможно, его удалили с другого рабочего места."));
-    } else {
-        cmd_person.execute(QStringLiteral("INSERT INTO accounts_dep.person (fio, s_staffpos_hl)VALUES(:fio, :pos)"),
-                           {{QStringLiteral("fio"), fio}, {QStringLiteral("pos"), position}});
     }
+    ReferenceOps::SaveWorker(DataModule6->ADO_DB, {WorkerId, fio, position}, Tag != 2);
     close();
 }

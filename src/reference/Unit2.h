@@ -43,7 +43,7 @@ public:
 
     // Lists behind the drop-downs (whole tables, table order).
     Dataset department, staffpos, roles;
-    // The editor's statement object; the worker list deletes through it too.
+    // Used by the worker list's delete (the editor saves through ReferenceOps).
     Command cmd_person;
 
 protected:

@@ -1,4 +1,5 @@
 #include "reference/Unit22.h"
+#include "reference/ReferenceOps.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "ui/Checks.h"
@@ -83,16 +84,12 @@ void NormTable::requery()
 {
     QVector<Row> rows;
     if (m_open) {
-        QSqlQuery q = DataModule6->ADO_DB.select(
-            QStringLiteral("select id, norma, price, prize from accounts_dep.norm where o_id=:o::integer "
-                           "order by norma, id"),
-            {{QStringLiteral("o"), m_operationId}});
-        while (q.next()) {
+        for (const ReferenceOps::Norm &n : ReferenceOps::LoadNorms(DataModule6->ADO_DB, m_operationId)) {
             Row r;
-            r.id = q.value(0).toString().toInt();
-            r.norma = intOf(q.value(1));
-            r.price = doubleOf(q.value(2));
-            r.prize = intOf(q.value(3));
+            r.id = n.id;
+            r.norma = intOf(n.norma);
+            r.price = doubleOf(n.price);
+            r.prize = intOf(n.prize);
             rows.append(r);
         }
     }
@@ -140,25 +137,14 @@ void NormTable::dropRow(int r)
 int NormTable::store(int r, int operationId)
 {
     Row &row = m_rows[r];
-    SqlParams p{{QStringLiteral("n"), row.norma}, {QStringLiteral("p"), row.price}, {QStringLiteral("z"), row.prize}};
+    const ReferenceOps::Norm n{row.id, row.norma, row.price, row.prize};
     Connection &db = DataModule6->ADO_DB;
     if (row.id < 0) {
-        p.append({QStringLiteral("o"), operationId});
-        const QVariant id = db.scalar(
-            QStringLiteral("insert into accounts_dep.norm (o_id, norma, price, prize) values (:o::integer, "
-                           ":n::integer, :p::double precision, :z::integer) returning id"),
-            p);
-        row.id = id.toString().toInt();
-    } else {
-        p.append({QStringLiteral("id"), row.id});
-        const int n = db.exec(QStringLiteral("update accounts_dep.norm set norma=:n::integer, price=:p::double "
-                                             "precision, prize=:z::integer where id=:id::integer"),
-                              p);
-        if (n == 0) {
-            // Deleted meanwhile at another workplace: the change has nowhere to go.
-            row.dirty = false;
-            return -1;
-        }
+        row.id = ReferenceOps::AddNorm(db, operationId, n);
+    } else if (!ReferenceOps::ChangeNorm(db, n)) {
+        // Deleted meanwhile at another workplace: the change has nowhere to go.
+        row.dirty = false;
+        return -1;
     }
     row.dirty = false;
     emit headerDataChanged(Qt::Vertical, r, r);
@@ -169,19 +155,7 @@ bool NormTable::deleteUnlessLast(int r)
 {
     if (r < 0 || r >= m_rows.size() || m_rows[r].id < 0)
         return false;
-    Connection &db = DataModule6->ADO_DB;
-    const SqlParams op{{QStringLiteral("o"), m_operationId}};
-    Transaction t(db);
-    db.advisoryLock(QStringLiteral("accounts_dep.norm:%1").arg(m_operationId));
-    const qint64 n =
-        db.scalar(QStringLiteral("select count(*) from accounts_dep.norm where o_id=:o::integer"), op).toLongLong();
-    bool deleted = false;
-    if (n > 1)
-        deleted = db.exec(QStringLiteral("delete from accounts_dep.norm where id=:id::integer and o_id=:o::integer"),
-                          {{QStringLiteral("id"), m_rows[r].id}, {QStringLiteral("o"), m_operationId}})
-            > 0;
-    t.commit();
-    return deleted;
+    return ReferenceOps::DeleteNorm(DataModule6->ADO_DB, m_operationId, m_rows[r].id);
 }
 
 void NormTable::setCurrentRow(int r)

@@ -1,4 +1,5 @@
 #include "reference/Unit26.h"
+#include "reference/ReferenceOps.h"
 #include "data/Unit6.h"
 #include "ui/DBGrid.h"
 #include "ui/Msg.h"
@@ -15,7 +16,7 @@ TForm26 *Form26 = nullptr;
 TForm26::TForm26(QWidget *parent)
     : Form(parent),
       item(DataModule6->ADO_DB, QStringLiteral("item"),
-           QStringLiteral("select * from cmn_classifier.item where id_level=2 order by s_caption"), this)
+           ReferenceOps::NomenclatureSql(), this)
 {
     Form26 = this;
     setObjectName(QStringLiteral("Form26"));

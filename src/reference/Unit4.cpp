@@ -1,4 +1,5 @@
 #include "reference/Unit4.h"
+#include "reference/ReferenceOps.h"
 #include "data/Unit6.h"
 #include "export/SheetWriter.h"
 #include "reference/Unit10.h"
@@ -42,12 +43,7 @@ int naimenOf(const Dataset &ds)
 
 QString TForm4::xlsRepSql()
 {
-    return QStringLiteral(
-        "select izdel.MARKA, vid_oper.VID, oper.NAIMEN,(SELECT (CASE naimen WHEN 0 THEN 'Готовая продукция' "
-        "ELSE 'Заготовки' END)) as nmn, oper.CENA_new as cena, oper.id, oper.i_id,\n"
-        " oper.VID as oper_vid from accounts_dep.OPER,accounts_dep.IZDEL,accounts_dep.VID_OPER where "
-        "OPER.i_id=IZDEL.id \n"
-        "and oper.vid=vid_oper.id order by izdel.marka, vid_oper.vid, oper.naimen");
+    return ReferenceOps::OperationsExportSql();
 }
 
 TForm4::TForm4(QWidget *parent)
@@ -252,9 +248,7 @@ void TForm4::Button3Click()
         return;
     if (!Msg::question(QStringLiteral("Удалить операцию?"), QStringLiteral("Удаление")))
         return;
-    Command &del = DataModule6->Oper_del;
-    del.setParam(QStringLiteral("id"), int(oper.asInt(QStringLiteral("id"))));
-    del.execute();
+    ReferenceOps::DeleteOperation(DataModule6->ADO_DB, int(oper.asInt(QStringLiteral("id"))));
     oper.close();
     oper.open();
 }

@@ -1,6 +1,8 @@
 #include "reference/Unit7.h"
 #include "data/DbError.h"
+#include "data/Notice.h"
 #include "data/Unit6.h"
+#include "reference/ReferenceOps.h"
 #include "ui/Checks.h"
 #include "ui/Msg.h"
 #include "ui/Text.h"
@@ -24,7 +26,7 @@ TForm7 *Form7 = nullptr;
 TForm7::TForm7(QWidget *parent)
     : Form(parent),
       item(DataModule6->ADO_DB, QStringLiteral("item"),
-           QStringLiteral("select id, s_caption from cmn_classifier.item where id_level=2 order by s_caption"), this)
+           ReferenceOps::ProductGroupsSql(), this)
 {
     Form7 = this;
     setObjectName(QStringLiteral("Form7"));
@@ -160,40 +162,12 @@ void TForm7::Button1Click()
         return;
 
     TDataModule6 &dm = *DataModule6;
-    const bool change = Tag == 2;
-    QString check = QStringLiteral("select count(*) as cnt from accounts_dep.izdel where upper(marka)=upper(:marka)");
-    SqlParams params{{QStringLiteral("marka"), marka}};
-    if (change) {
-        check += QStringLiteral(" and id<>:id::numeric");
-        params.append({QStringLiteral("id"), ProductId});
-    }
-    SqlParams write = params;
-    write.append({QStringLiteral("massa"), number});
-    write.append({QStringLiteral("item"), group});
-    // Counted and written under one lock on the mark, so two clients cannot
-    // both add it.
-    const bool written = dm.CheckedWrite(
-        QStringLiteral("izdel:") + marka.toUpper(), check, params, QStringLiteral("Такая марка изделия уже заведена!"),
-        [&] {
-            if (change) {
-                // The catalogue is written through the database's product
-                // functions, which keep the program to the goods it manages.
-                const int n = dm.ADO_DB
-                                  .scalar(QStringLiteral("select accounts_dep.product_update(:id::numeric, "
-                                                         ":marka::text, :massa::numeric, :item::numeric)"),
-                                          write)
-                                  .toInt();
-                if (n == 0)
-                    throw DbError(
-                        QStringLiteral("Изделие не найдено: возможно, его удалили с другого рабочего места."));
-            } else {
-                dm.ADO_DB.scalar(QStringLiteral("select accounts_dep.product_insert(:marka::text, :massa::numeric, "
-                                                ":item::numeric)"),
-                                 write);
-            }
-        });
-    if (!written)
+    const bool written = ReferenceOps::SaveProduct(dm.ADO_DB, {ProductId, marka, number, group}, Tag != 2)
+                         == ReferenceOps::SaveResult::Saved;
+    if (!written) {
+        Notice::error(QStringLiteral("Такая марка изделия уже заведена!"), QStringLiteral("Ошибка"));
         return;
+    }
     close();
     Check::ReloadAfterWrite([&] { dm.Izdel.reopen(); });
 }

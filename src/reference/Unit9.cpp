@@ -1,6 +1,7 @@
 #include "reference/Unit9.h"
-#include "data/DbError.h"
+#include "data/Notice.h"
 #include "data/Unit6.h"
+#include "reference/ReferenceOps.h"
 #include "ui/Checks.h"
 #include "ui/Msg.h"
 #include "ui/ListButtons.h"
@@ -62,30 +63,12 @@ void TForm9::Button1Click()
     if (!Check::PlainText(QStringLiteral("Операция"), name))
         return;
     TDataModule6 &dm = *DataModule6;
-    Connection &db = dm.ADO_DB;
-    const bool change = Tag == 2;
-    QString check = QStringLiteral("select count(*) as cnt from accounts_dep.vid_oper where upper(vid)=upper(:vid)");
-    SqlParams params{{QStringLiteral("vid"), name}};
-    if (change) {
-        check += QStringLiteral(" and id<>:id::integer");
-        params.append({QStringLiteral("id"), KindId});
-    }
-    // Counted and written under one lock on the name, so two clients cannot
-    // both add it.
-    const bool written = dm.CheckedWrite(
-        QStringLiteral("vid_oper:") + name.toUpper(), check, params, QStringLiteral("Такая операция уже заведена!"),
-        [&] {
-            if (change) {
-                if (db.exec(QStringLiteral("update accounts_dep.vid_oper set vid=:vid where id=:id::integer"), params)
-                    == 0)
-                    throw DbError(
-                        QStringLiteral("Вид операции не найден: возможно, его удалили с другого рабочего места."));
-            } else {
-                db.exec(QStringLiteral("insert into accounts_dep.vid_oper (vid) values (:vid)"), params);
-            }
-        });
-    if (!written)
+    const bool written = ReferenceOps::SaveOperationKind(dm.ADO_DB, name, Tag != 2, KindId)
+                         == ReferenceOps::SaveResult::Saved;
+    if (!written) {
+        Notice::error(QStringLiteral("Такая операция уже заведена!"), QStringLiteral("Ошибка"));
         return;
+    }
     close();
     Check::ReloadAfterWrite([&] { dm.Vid_oper.reopen(); });
 }
