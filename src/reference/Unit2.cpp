@@ -25,8 +25,7 @@ TForm2::TForm2(QWidget *parent)
                  ReferenceOps::DepartmentsSql(), this),
       staffpos(DataModule6->ADO_DB, QStringLiteral("staffpos"), ReferenceOps::StaffPositionsSql(),
                this),
-      roles(DataModule6->ADO_DB, QStringLiteral("roles"), ReferenceOps::RolesSql(), this),
-      cmd_person(DataModule6->ADO_DB, QStringLiteral("cmd_person"))
+      roles(DataModule6->ADO_DB, QStringLiteral("roles"), ReferenceOps::RolesSql(), this)
 {
     Form2 = this;
     setObjectName(QStringLiteral("Form2"));

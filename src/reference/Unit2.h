@@ -43,8 +43,6 @@ public:
 
     // Lists behind the drop-downs (whole tables, table order).
     Dataset department, staffpos, roles;
-    // Used by the worker list's delete (the editor saves through ReferenceOps).
-    Command cmd_person;
 
 protected:
     bool eventFilter(QObject *obj, QEvent *e) override;
