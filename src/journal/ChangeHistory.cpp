@@ -1,4 +1,5 @@
 #include "journal/ChangeHistory.h"
+#include "data/SqlText.h"
 
 #include <QHash>
 #include <QJsonDocument>
@@ -153,7 +154,7 @@ QString valueText(Names &names, const Column *c, const QJsonValue &v)
             return QString();
         const QString s = v.toString();
         const QDate d = QDate::fromString(s.left(10), QStringLiteral("yyyy-MM-dd"));
-        return d.isValid() ? d.toString(QStringLiteral("dd.MM.yyyy")) : s;
+        return d.isValid() ? SqlText::Date(d) : s;
     }
     case Kind::Number:
         return v.isNull() || v.isUndefined() ? QString() : numberText(v);

@@ -109,7 +109,7 @@ void EntryHistoryWindow::OpenDeleted(ChangeHistory::Source source, const QDate &
         d.text.prepend(QStringLiteral("Удалена: "));
     if (deleted.isEmpty()) {
         Msg::information(QStringLiteral("Выберите запись. Удаленных записей за %1 нет.")
-                             .arg(day.toString(QStringLiteral("dd.MM.yyyy"))),
+                             .arg(Text::Date(day)),
                          QStringLiteral("История записи"));
         return;
     }
