@@ -2,6 +2,7 @@
 // steps, its windows or another program, is refused by the database with
 // one message and leaves the data as it was; reopening restores writing.
 #include "app/Startup.h"
+#include "app/Unit23.h"
 #include "data/DbError.h"
 #include "data/Unit6.h"
 #include "entry_shop.h"
@@ -129,6 +130,7 @@ void ClosedMonthTest::init()
     TestDb::fresh();
     load();
     Form1->LoginCode = "61730482";
+    TForm23::ApplyRole(Role::FullRights);
     db().setSessionRole("полные права", "full");
     m_closedEntry = entry(Ivanov, Assembly, kClosed, 1, 6);
     m_openEntry = entry(Petrov, Cutting, kOpen, 1, 5);
@@ -373,6 +375,7 @@ void ClosedMonthTest::closingOnlyWithFullRightsInGeneralTimesheet()
                           {"61730482", 14, false}, {"tumpo", 17, false}};
     for (const Case &c : cases) {
         Form1->LoginCode = c.login;
+        TForm23::ApplyRole(RoleOfCode(c.login));
         bool shown = !c.shown;
         Modal::setHandler([&](QDialog *d) {
             if (d == Form27)
@@ -384,6 +387,7 @@ void ClosedMonthTest::closingOnlyWithFullRightsInGeneralTimesheet()
     }
     // A click without the rights does nothing.
     Form1->LoginCode = "tumpo";
+    TForm23::ApplyRole(RoleOfCode("tumpo"));
     Form27->Mode = 17;
     Form27->Button9Click();
     QVERIFY(ClosedMonth::IsClosed(db(), kMarch));

@@ -78,6 +78,9 @@ void TForm23::ApplyRole(Role role)
         if (w)
             w->setEnabled(false);
     };
+    // Closing and reopening months: full rights only.
+    if (Form27)
+        Form27->MonthClosingAllowed = role == Role::FullRights;
     switch (role) {
     case Role::FullRights:
     case Role::None:

@@ -1,9 +1,7 @@
 #include "timesheets/Unit27.h"
-#include "data/Roles.h"
 #include "data/Unit6.h"
 #include "export/SheetWriter.h"
 #include "export/XlsExport.h"
-#include "journal/Unit1.h"
 #include "timesheets/ClosedMonth.h"
 #include "timesheets/DayColumns.h"
 #include "timesheets/MonthCheck.h"
@@ -375,7 +373,7 @@ void TForm27::ApplyPeriod()
 
 void TForm27::ShowMonthState()
 {
-    const bool allowed = Mode == 17 && Form1 && RoleOfCode(Form1->LoginCode) == Role::FullRights;
+    const bool allowed = Mode == 17 && MonthClosingAllowed;
     Button9->setVisible(allowed);
     if (allowed)
         Button9->setText(ClosedMonth::IsClosed(DataModule6->ADO_DB, Period()) ? QStringLiteral("Открыть месяц")
@@ -384,7 +382,7 @@ void TForm27::ShowMonthState()
 
 void TForm27::Button9Click()
 {
-    if (Mode != 17 || !Form1 || RoleOfCode(Form1->LoginCode) != Role::FullRights)
+    if (Mode != 17 || !MonthClosingAllowed)
         return;
     const MonthPeriod p = Period();
     const QString month = p.text();

@@ -49,6 +49,9 @@ public:
     static QString modeSql(int mode);
 
     int Mode = 9;
+    // Whether the login may close and reopen months (set by the role step);
+    // the button shows in the general timesheet only.
+    bool MonthClosingAllowed = false;
     Dataset *Current = nullptr;
     // Today as the window sees it; FixedToday, when valid, stands in for the
     // clock.
